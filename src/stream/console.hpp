@@ -1,0 +1,18 @@
+// The standard streams, written as bytes: the same output on every platform,
+// and stdout flushed before stderr so a shared console keeps the order.
+#pragma once
+
+#include <string_view>
+
+#include "stream/format.hpp"
+
+namespace console {
+
+void init(); // binary mode for both streams where the platform has a text mode
+void out(std::string_view text);
+inline void out(const stream::LineBuf &b) {
+    out(stream::view(b));
+}
+void err(std::string_view text);
+
+} // namespace console

@@ -1,0 +1,253 @@
+#include "stream/scan.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+
+namespace scan {
+
+static bool is_space(unsigned char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+static bool is_digit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+static bool is_xdigit(unsigned char c) {
+    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+static char lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+void skip_space(const char *&p) {
+    while (is_space(static_cast<unsigned char>(*p))) ++p;
+}
+
+// ---- strtod --------------------------------------------------------------
+
+// Reads a (saturated) decimal exponent after an 'e' or 'p'.
+static long long exponent_at(const char *p, const char *end) {
+    bool neg = false;
+    if (p < end && (*p == '+' || *p == '-')) neg = *p++ == '-';
+    long long e = 0;
+    while (p < end && is_digit(static_cast<unsigned char>(*p))) {
+        if (e < 100000000) e = e * 10 + (*p - '0');
+        ++p;
+    }
+    return neg ? -e : e;
+}
+
+// Whether an out-of-range mantissa[e|p exponent] is too large rather than
+// too small: the position of its first non-zero digit plus its exponent.
+static bool too_large(const char *p, const char *end, bool hex) {
+    long long int_digits = 0, zeros_after_point = 0;
+    bool point = false, nonzero = false;
+    for (; p < end; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!(hex ? is_xdigit(c) : is_digit(c))) break;
+        if (nonzero || c != '0') {
+            nonzero = true;
+            if (!point) ++int_digits;
+        } else if (point) {
+            ++zeros_after_point;
+        }
+    }
+    long long magnitude = int_digits > 0 ? int_digits : -zeros_after_point;
+    long long exp = (p < end && (lower(*p) == (hex ? 'p' : 'e'))) ? exponent_at(p + 1, end) : 0;
+    return (hex ? magnitude * 4 : magnitude) + exp > 0;
+}
+
+// strtod over [s, end) without leading white space: stores the stop in stop,
+// which is s when nothing converts.
+static double strtod_prefix(const char *s, const char *end, const char *&stop) {
+    const char *b = s;
+    bool neg = false;
+    if (b < end && (*b == '+' || *b == '-')) neg = *b++ == '-';
+    stop = s;
+    if (b == end || *b == '+' || *b == '-') return 0.0;
+    bool hex = end - b >= 2 && b[0] == '0' && lower(b[1]) == 'x';
+    const char *body = hex ? b + 2 : b;
+    double v = 0.0;
+    std::from_chars_result r{body, std::errc::invalid_argument};
+    bool hex_body_ok = body < end && (is_xdigit(static_cast<unsigned char>(*body)) || *body == '.');
+    if (!hex || hex_body_ok)
+        r = std::from_chars(body, end, v,
+                            hex ? std::chars_format::hex : std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) {
+        if (!hex) return 0.0;
+        v = 0.0; // "0x" without hex digits reads as the "0" before it
+        r.ptr = b + 1;
+    } else if (r.ec == std::errc::result_out_of_range) {
+        v = too_large(body, end, hex) ? HUGE_VAL : 0.0;
+    }
+    stop = r.ptr;
+    return neg ? -v : v;
+}
+
+// ---- %lf -------------------------------------------------------------------
+
+// Rest of "inf": "inity" must follow in full once its 'i' is there.
+static bool infinity_tail(const char *&p) {
+    if (lower(*p) != 'i') return true;
+    for (char want : {'i', 'n', 'i', 't', 'y'}) {
+        if (lower(*p) != want) return false;
+        ++p;
+    }
+    return true;
+}
+
+// The characters scanf takes for a float field, ending at end; false where
+// scanf fails the field before converting.
+static bool float_token(const char *s, const char *&end) {
+    const char *p = s;
+    int got_sign = 0;
+    if (*p == '\0') return false;
+    if (*p == '-' || *p == '+') {
+        got_sign = 1;
+        if (*++p == '\0') return false;
+    }
+    if (lower(*p) == 'n') {
+        if (lower(p[1]) != 'a' || lower(p[2]) != 'n') return false;
+        end = p + 3;
+        return true;
+    }
+    if (lower(*p) == 'i') {
+        if (lower(p[1]) != 'n' || lower(p[2]) != 'f') return false;
+        p += 3;
+        if (!infinity_tail(p)) return false;
+        end = p;
+        return true;
+    }
+    char exp_char = 'e';
+    bool hexa = false, got_digit = false, got_dot = false, got_e = false;
+    if (*p == '0') {
+        if (lower(*++p) == 'x') {
+            hexa = true;
+            exp_char = 'p';
+            ++p;
+        } else {
+            got_digit = true;
+        }
+    }
+    for (;; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (is_digit(c) || (!got_e && hexa && is_xdigit(c))) {
+            got_digit = true;
+        } else if (got_e && lower(p[-1]) == exp_char && (c == '-' || c == '+')) {
+        } else if (got_digit && !got_e && lower(static_cast<char>(c)) == exp_char) {
+            got_e = got_dot = true;
+        } else if (!got_dot && c == '.') {
+            got_dot = true;
+        } else {
+            break;
+        }
+    }
+    long size = p - s;
+    if (size == got_sign || (hexa && size == 2 + got_sign)) return false;
+    end = p;
+    return true;
+}
+
+bool lf(const char *&p, double &target) {
+    skip_space(p);
+    const char *end = nullptr;
+    if (!float_token(p, end)) return false;
+    const char *stop = nullptr;
+    double v = strtod_prefix(p, end, stop);
+    if (stop == p) return false;
+    target = v;
+    p = end;
+    return true;
+}
+
+// ---- %d, %x, atoi ------------------------------------------------------------
+
+struct Magnitude {
+    std::uint64_t value = 0;
+    bool overflow = false;
+};
+
+static void accumulate(Magnitude &m, unsigned base, unsigned digit) {
+    if (m.value > (UINT64_MAX - digit) / base)
+        m.overflow = true;
+    else
+        m.value = m.value * base + digit;
+}
+
+static unsigned digit_value(unsigned char c) {
+    if (is_digit(c)) return c - '0';
+    return static_cast<unsigned>(lower(static_cast<char>(c)) - 'a') + 10;
+}
+
+// strtol with a 64-bit long, then kept to its low 32 bits as an int store does.
+static int strtol_low32(bool neg, const Magnitude &m) {
+    std::int64_t v;
+    if (!neg)
+        v = (m.overflow || m.value > INT64_MAX) ? INT64_MAX : static_cast<std::int64_t>(m.value);
+    else if (m.overflow || m.value > static_cast<std::uint64_t>(INT64_MAX) + 1)
+        v = INT64_MIN;
+    else
+        v = static_cast<std::int64_t>(0 - m.value);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
+
+// strtoul with a 64-bit long, kept to its low 32 bits.
+static int strtoul_low32(bool neg, const Magnitude &m) {
+    std::uint64_t v = m.overflow ? UINT64_MAX : (neg ? 0 - m.value : m.value);
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+}
+
+static bool scan_integer(const char *&p, int &target, bool hex) {
+    skip_space(p);
+    const char *q = p;
+    if (*q == '\0') return false;
+    bool neg = false;
+    if (*q == '-' || *q == '+') neg = *q++ == '-';
+    bool any = false;
+    if (*q == '0') {
+        any = true;
+        if (hex && lower(*++q) == 'x') ++q; // the prefix is taken, not converted
+    }
+    Magnitude m;
+    const unsigned base = hex ? 16 : 10;
+    while (hex ? is_xdigit(static_cast<unsigned char>(*q))
+               : is_digit(static_cast<unsigned char>(*q))) {
+        accumulate(m, base, digit_value(static_cast<unsigned char>(*q++)));
+        any = true;
+    }
+    if (!any) return false;
+    target = hex ? strtoul_low32(neg, m) : strtol_low32(neg, m);
+    p = q;
+    return true;
+}
+
+bool d(const char *&p, int &target) {
+    return scan_integer(p, target, false);
+}
+bool x(const char *&p, int &target) {
+    return scan_integer(p, target, true);
+}
+
+int to_int(const char *s) {
+    int v = 0;
+    const char *p = s;
+    skip_space(p);
+    // atoi takes no "0x" prefix and reads "-" alone as 0, as %d does
+    return d(p, v) ? v : 0;
+}
+
+double to_double(const char *s) {
+    const char *p = s;
+    skip_space(p);
+    const char *stop = nullptr;
+    double v = strtod_prefix(p, p + std::strlen(p), stop);
+    return stop == p ? 0.0 : v;
+}
+
+} // namespace scan

@@ -1,0 +1,105 @@
+#include "stream/text_in.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+namespace stream {
+
+struct TextIn {
+    std::FILE *file;
+    unsigned char buf[1 << 16];
+    std::size_t pos; // next byte to hand out
+    std::size_t len; // bytes held in buf
+    bool at_end;     // the file gave its last byte
+    bool failed;     // a read error was met
+    bool in_use;
+};
+
+// One input is open at a time; a fixed slot keeps the tool free of heap use.
+static TextIn slot;
+
+// Moves what is left to the front and reads more behind it.
+static bool refill(TextIn *in) {
+    if (in->at_end) return false;
+    std::memmove(in->buf, in->buf + in->pos, in->len - in->pos);
+    in->len -= in->pos;
+    in->pos = 0;
+    std::size_t n = std::fread(in->buf + in->len, 1, sizeof in->buf - in->len, in->file);
+    if (n == 0) {
+        in->at_end = true;
+        in->failed = std::ferror(in->file) != 0;
+        return false;
+    }
+    in->len += n;
+    return true;
+}
+
+TextIn *open_in(const char *name) {
+    if (slot.in_use) return nullptr;
+    std::FILE *file = std::fopen(name, "rb");
+    if (!file) return nullptr;
+    slot.file = file;
+    slot.pos = slot.len = 0;
+    slot.at_end = slot.failed = false;
+    slot.in_use = true;
+    // A directory opens on some systems and fails on the first read; read
+    // ahead now so it is refused here like on the others.
+    refill(&slot);
+    if (slot.failed) {
+        close_in(&slot);
+        return nullptr;
+    }
+    return &slot;
+}
+
+// Copies bytes up to the first CR or LF, at most room of them.
+static std::size_t copy_plain(TextIn *in, char *out, std::size_t room) {
+    std::size_t avail = in->len - in->pos;
+    if (avail > room) avail = room;
+    const unsigned char *from = in->buf + in->pos;
+    std::size_t n = 0;
+    while (n < avail && from[n] != '\n' && from[n] != '\r') ++n;
+    std::memcpy(out, from, n);
+    in->pos += n;
+    return n;
+}
+
+std::size_t read_line(TextIn *in, char *out, std::size_t cap) {
+    std::size_t n = 0;
+    const std::size_t max = cap - 1;
+    while (n < max) {
+        if (in->pos == in->len && !refill(in)) break;
+        n += copy_plain(in, out + n, max - n);
+        if (n == max || in->pos == in->len) continue;
+        unsigned char c = in->buf[in->pos];
+        if (c == '\r') {
+            if (in->pos + 1 == in->len) refill(in); // look at the byte behind it
+            if (in->pos + 1 < in->len && in->buf[in->pos + 1] == '\n') {
+                in->pos += 2;
+                out[n++] = '\n';
+                break;
+            }
+            ++in->pos;
+            out[n++] = '\r';
+            continue;
+        }
+        ++in->pos; // a line feed
+        out[n++] = '\n';
+        break;
+    }
+    out[n] = '\0';
+    return n;
+}
+
+bool read_failed(const TextIn *in) {
+    return in->failed;
+}
+
+void close_in(TextIn *in) {
+    if (!in || !in->in_use) return;
+    std::fclose(in->file);
+    in->file = nullptr;
+    in->in_use = false;
+}
+
+} // namespace stream

@@ -1,0 +1,27 @@
+// Reading side of the stream layer: a binary file read as the host's text
+// files are meant, CR LF becoming a single newline, every other byte (a lone
+// CR, NUL, 0x1A) passing as it is. The same bytes on every platform.
+#pragma once
+
+#include <cstddef>
+
+namespace stream {
+
+struct TextIn;
+
+constexpr std::size_t line_buffer_size = 255; // one read returns at most 254 bytes
+
+// Opens name for reading; null when it cannot be opened or is not readable
+// (a directory, for one), so that callers report it the same way everywhere.
+TextIn *open_in(const char *name);
+
+// Reads up to cap - 1 bytes into out, stopping after a newline; terminates
+// out and returns the number of bytes read, 0 at the end of the file.
+std::size_t read_line(TextIn *in, char *out, std::size_t cap);
+
+// True once a read failed for another reason than the end of the file.
+bool read_failed(const TextIn *in);
+
+void close_in(TextIn *in);
+
+} // namespace stream

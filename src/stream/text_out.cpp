@@ -1,0 +1,76 @@
+#include "stream/text_out.hpp"
+
+#include <cstdio>
+#include <cstring>
+
+namespace stream {
+
+struct TextOut {
+    std::FILE *file;
+    char buf[1 << 16];
+    std::size_t len;
+    bool line_open; // the last byte written was not a newline
+    bool failed;
+    bool in_use;
+};
+
+static TextOut slot;
+
+static void flush(TextOut *out) {
+    if (out->len && std::fwrite(out->buf, 1, out->len, out->file) != out->len) out->failed = true;
+    out->len = 0;
+}
+
+static void append_raw(TextOut *out, const char *bytes, std::size_t n) {
+    if (out->len + n > sizeof out->buf) flush(out);
+    if (n > sizeof out->buf) {
+        if (std::fwrite(bytes, 1, n, out->file) != n) out->failed = true;
+        return;
+    }
+    std::memcpy(out->buf + out->len, bytes, n);
+    out->len += n;
+}
+
+TextOut *open_out(const char *name) {
+    if (slot.in_use) return nullptr;
+    std::FILE *file = std::fopen(name, "wb");
+    if (!file) return nullptr;
+    slot.file = file;
+    slot.len = 0;
+    slot.line_open = slot.failed = false;
+    slot.in_use = true;
+    return &slot;
+}
+
+void put(TextOut *out, std::string_view bytes) {
+    if (bytes.empty()) return;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t nl = bytes.find('\n', start);
+        if (nl == std::string_view::npos) {
+            append_raw(out, bytes.data() + start, bytes.size() - start);
+            break;
+        }
+        append_raw(out, bytes.data() + start, nl - start);
+        append_raw(out, "\r\n", 2);
+        start = nl + 1;
+    }
+    out->line_open = bytes.back() != '\n';
+}
+
+void end_open_line(TextOut *out) {
+    if (out->line_open) put(out, "\n");
+}
+
+bool close_out(TextOut *out) {
+    if (!out || !out->in_use) return false;
+    flush(out);
+    bool ok = !out->failed;
+    if (std::fflush(out->file) != 0) ok = false;
+    if (std::fclose(out->file) != 0) ok = false;
+    out->file = nullptr;
+    out->in_use = false;
+    return ok;
+}
+
+} // namespace stream

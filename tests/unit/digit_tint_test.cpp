@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "recolour/digit_tint.hpp"
+
+namespace {
+
+struct RewriteCase {
+    std::string text;
+    char pen;
+    std::string expected;
+};
+
+std::string rewrite(const std::string &text, char pen) {
+    unsigned char out[rewrite_size];
+    std::size_t n = tint_digits(reinterpret_cast<const unsigned char *>(text.c_str()), pen, out);
+    return std::string(reinterpret_cast<char *>(out), n);
+}
+
+class Rewrite : public testing::TestWithParam<RewriteCase> {};
+
+TEST_P(Rewrite, GivesExactBytes) {
+    const auto &c = GetParam();
+    EXPECT_EQ(rewrite(c.text, c.pen), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, Rewrite,
+    testing::Values(RewriteCase{"A12B", '5', "A^$512^%B"}, RewriteCase{"12", '5', "^$512"},
+                    RewriteCase{"ABC", '5', "ABC"}, RewriteCase{"-1.5", '5', "-^$51^%.^$55"},
+                    RewriteCase{"1\x82\x60"
+                                "2",
+                                '5', "^$51^%\x82\x60^$52"},
+                    RewriteCase{"\x81"
+                                "123",
+                                '5',
+                                "\x81"
+                                "1^$523"},
+                    RewriteCase{"1\xB1"
+                                "2",
+                                '5', "^$51^%\xB1^$52"},
+                    RewriteCase{"12\x82", '5', "^$512"}, RewriteCase{"A12B", '3', "A^$312^%B"},
+                    RewriteCase{"345", '5', "^$5345"}, RewriteCase{"a1b", '5', "a^$51^%b"},
+                    RewriteCase{"50%", '5', "^$550^%%"}, RewriteCase{"^$512", '5', "^$^$5512"},
+                    RewriteCase{"\x82\x4F\x82\x58", '5', "\x82\x4F\x82\x58"},
+                    RewriteCase{"\xE0\x31\xFC\x39"
+                                "7",
+                                '5', "\xE0\x31\xFC\x39^$57"},
+                    RewriteCase{"\x81\x81"
+                                "1",
+                                '5', "\x81\x81^$51"},
+                    RewriteCase{"1 2\x01"
+                                "3",
+                                '9', "^$91^% ^$92^%\x01^$93"},
+                    RewriteCase{"", '5', ""}));
+
+TEST(Rewrite, WorstCaseFillsTheBufferExactly) {
+    std::string text;
+    for (int i = 0; i < 115; ++i) text += "1a";
+    text += "1"; // 231 bytes: 116 lone digits between 115 other bytes
+    const std::string out = rewrite(text, '5');
+    EXPECT_EQ(out.size(), rewrite_size - 1);
+}
+
+TEST(PenDigit, OnlyOneToNineChooseTheirOwn) {
+    EXPECT_EQ(pen_digit(20), '5');
+    EXPECT_EQ(pen_digit(0), '5');
+    EXPECT_EQ(pen_digit(-1), '5');
+    EXPECT_EQ(pen_digit(10), '5');
+    for (int k = 1; k <= 9; ++k) EXPECT_EQ(pen_digit(k), '0' + k);
+}
+
+} // namespace
