@@ -1,0 +1,63 @@
+// Runs every case of every ".case" file in the cases directory.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "case_file.hpp"
+#include "tool_run.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<e2e::Case> all_cases() {
+    std::vector<fs::path> files;
+    for (const auto &entry : fs::directory_iterator(E2E_CASES_DIR))
+        if (entry.path().extension() == ".case") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    std::vector<e2e::Case> cases;
+    for (const auto &f : files) {
+        auto more = e2e::load_cases(f.string());
+        cases.insert(cases.end(), more.begin(), more.end());
+    }
+    return cases;
+}
+
+class Cases : public testing::TestWithParam<e2e::Case> {};
+
+TEST_P(Cases, LeaveExactlyTheExpectedBytes) {
+    const e2e::Case &c = GetParam();
+    SCOPED_TRACE(c.source + ": " + c.title);
+    const fs::path dir = e2e::scratch_dir(
+        testing::UnitTest::GetInstance()->current_test_info()->name());
+    for (const auto &[name, bytes] : c.inputs) e2e::write_file(dir / name, bytes);
+    const e2e::Outcome o = e2e::run_tool(dir, c.args);
+    EXPECT_EQ(o.status, e2e::reported_status(c.status));
+    EXPECT_EQ(e2e::show(o.out), e2e::show(c.expected_out)) << "stdout";
+    EXPECT_EQ(e2e::show(o.err), e2e::show(c.expected_err)) << "stderr";
+    for (const auto &[name, bytes] : c.expected_files) {
+        auto it = o.files.find(name);
+        if (it == o.files.end()) {
+            ADD_FAILURE() << name << " is missing";
+            continue;
+        }
+        EXPECT_EQ(e2e::show(it->second), e2e::show(bytes)) << name;
+    }
+    for (const auto &[name, bytes] : o.files)
+        EXPECT_TRUE(c.expected_files.count(name)) << name << " was left behind:\n"
+                                                  << e2e::show(bytes);
+}
+
+std::string case_name(const testing::TestParamInfo<e2e::Case> &info) {
+    std::string name = fs::path(info.param.source.substr(0, info.param.source.find(':'))).stem();
+    name += '_';
+    name.append(info.param.source, info.param.source.rfind(':') + 1);
+    for (char &ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Cases, testing::ValuesIn(all_cases()), case_name);
+
+} // namespace

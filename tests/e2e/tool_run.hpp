@@ -1,0 +1,29 @@
+// Runs the built tool in a scratch directory and collects what it left.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+struct Outcome {
+    int status = 0;                            // exit status as the shell reports it (0..255)
+    std::string out, err;                      // stdout and stderr bytes
+    std::map<std::string, std::string> files;  // every file left in the directory
+};
+
+// A fresh, empty directory for one run.
+std::filesystem::path scratch_dir(const std::string &name);
+
+void write_file(const std::filesystem::path &path, const std::string &bytes);
+std::string read_file(const std::filesystem::path &path);
+
+// Runs the tool (DIGIT_TINT, under DIGIT_TINT_EMULATOR where set) in dir.
+Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string> &args);
+
+// What an exit(status) of the tool reads as once it reaches the shell.
+int reported_status(int status);
+
+} // namespace e2e

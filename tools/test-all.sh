@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds every target and passes every test: the one command CI runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+echo "== format"
+git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run -Werror
+
+echo "== debug build with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --workflow --preset debug
+
+echo "== release build"
+cmake --workflow --preset release
