@@ -12,6 +12,8 @@ struct RewriteCase {
     std::string expected;
 };
 
+void PrintTo(const RewriteCase &c, std::ostream *os) { *os << c.text; }
+
 std::string rewrite(const std::string &text, char pen) {
     unsigned char out[rewrite_size];
     std::size_t n = tint_digits(reinterpret_cast<const unsigned char *>(text.c_str()), pen, out);
