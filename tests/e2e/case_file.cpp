@@ -27,11 +27,16 @@ static std::string unescape(const std::string &s, bool &ended) {
         if (c == 'x' && i + 2 < s.size()) {
             out += static_cast<char>(hex_value(s[i + 1]) * 16 + hex_value(s[i + 2]));
             i += 2;
-        } else if (c == 'r') out += '\r';
-        else if (c == 'n') out += '\n';
-        else if (c == 't') out += '\t';
-        else if (c == '!' && i + 1 == s.size()) ended = false;
-        else out += c;
+        } else if (c == 'r')
+            out += '\r';
+        else if (c == 'n')
+            out += '\n';
+        else if (c == 't')
+            out += '\t';
+        else if (c == '!' && i + 1 == s.size())
+            ended = false;
+        else
+            out += c;
     }
     return out;
 }
@@ -68,7 +73,10 @@ struct Section {
 };
 
 void flush(Section &s) {
-    if (!s.target) return;
+    if (!s.target) {
+        s.lines.clear();
+        return;
+    }
     while (!s.lines.empty() && s.lines.back().empty()) s.lines.pop_back();
     for (const auto &l : s.lines) {
         bool ended;
@@ -131,10 +139,14 @@ std::vector<Case> load_cases(const std::string &path) {
 std::string show(const std::string &bytes) {
     std::string out;
     for (unsigned char c : bytes) {
-        if (c == '\n') out += "\\n\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\\') out += "\\\\";
-        else if (c >= 0x20 && c < 0x7F) out += static_cast<char>(c);
+        if (c == '\n')
+            out += "\\n\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\\')
+            out += "\\\\";
+        else if (c >= 0x20 && c < 0x7F)
+            out += static_cast<char>(c);
         else {
             char hex[8];
             std::snprintf(hex, sizeof hex, "\\x%02X", c);

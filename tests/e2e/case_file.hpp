@@ -43,5 +43,7 @@ std::string show(const std::string &bytes);
 
 namespace e2e {
 // gtest prints a case by where it stands.
-inline void PrintTo(const Case &c, std::ostream *os) { *os << c.source; }
+inline void PrintTo(const Case &c, std::ostream *os) {
+    *os << c.source;
+}
 } // namespace e2e

@@ -29,8 +29,8 @@ class Cases : public testing::TestWithParam<e2e::Case> {};
 TEST_P(Cases, LeaveExactlyTheExpectedBytes) {
     const e2e::Case &c = GetParam();
     SCOPED_TRACE(c.source + ": " + c.title);
-    const fs::path dir = e2e::scratch_dir(
-        testing::UnitTest::GetInstance()->current_test_info()->name());
+    const fs::path dir =
+        e2e::scratch_dir(testing::UnitTest::GetInstance()->current_test_info()->name());
     for (const auto &[name, bytes] : c.inputs) e2e::write_file(dir / name, bytes);
     const e2e::Outcome o = e2e::run_tool(dir, c.args);
     EXPECT_EQ(o.status, e2e::reported_status(c.status));
@@ -47,6 +47,7 @@ TEST_P(Cases, LeaveExactlyTheExpectedBytes) {
     for (const auto &[name, bytes] : o.files)
         EXPECT_TRUE(c.expected_files.count(name)) << name << " was left behind:\n"
                                                   << e2e::show(bytes);
+    if (!HasFailure()) e2e::discard(dir);
 }
 
 std::string case_name(const testing::TestParamInfo<e2e::Case> &info) {

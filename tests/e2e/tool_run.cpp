@@ -25,6 +25,12 @@ fs::path scratch_dir(const std::string &name) {
     return dir;
 }
 
+void discard(const fs::path &dir) {
+    fs::remove_all(dir);
+    fs::remove(dir.string() + ".stdout");
+    fs::remove(dir.string() + ".stderr");
+}
+
 void write_file(const fs::path &path, const std::string &bytes) {
     std::ofstream f(path, std::ios::binary);
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -38,7 +44,9 @@ std::string read_file(const fs::path &path) {
     return s.str();
 }
 
-int reported_status(int status) { return status & 0xFF; }
+int reported_status(int status) {
+    return status & 0xFF;
+}
 
 static std::vector<std::string> command(const std::vector<std::string> &args) {
     std::vector<std::string> cmd;

@@ -9,13 +9,16 @@
 namespace e2e {
 
 struct Outcome {
-    int status = 0;                            // exit status as the shell reports it (0..255)
-    std::string out, err;                      // stdout and stderr bytes
-    std::map<std::string, std::string> files;  // every file left in the directory
+    int status = 0;                           // exit status as the shell reports it (0..255)
+    std::string out, err;                     // stdout and stderr bytes
+    std::map<std::string, std::string> files; // every file left in the directory
 };
 
 // A fresh, empty directory for one run.
 std::filesystem::path scratch_dir(const std::string &name);
+
+// Removes a scratch directory and the stream captures beside it.
+void discard(const std::filesystem::path &dir);
 
 void write_file(const std::filesystem::path &path, const std::string &bytes);
 std::string read_file(const std::filesystem::path &path);
