@@ -1,0 +1,101 @@
+// The stream layer: line reads of at most 254 bytes with CR LF turned into a
+// newline, and writes that turn every newline into CR LF.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "stream/text_in.hpp"
+#include "stream/text_out.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path temp_file(const std::string &name) {
+    return fs::temp_directory_path() / ("digit-tint-unit-" + name);
+}
+
+std::vector<std::string> read_lines(const std::string &bytes) {
+    const fs::path path = temp_file("in");
+    std::ofstream(path, std::ios::binary) << bytes;
+    stream::TextIn *in = stream::open_in(path.string().c_str());
+    std::vector<std::string> lines;
+    char buf[stream::line_buffer_size];
+    for (std::size_t n; in && (n = stream::read_line(in, buf, sizeof buf)) != 0;)
+        lines.emplace_back(buf, n);
+    stream::close_in(in);
+    fs::remove(path);
+    return lines;
+}
+
+struct ReadCase {
+    const char *name;
+    std::string bytes;
+    std::vector<std::string> lines;
+};
+
+class Reads : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(Reads, SplitAndTranslateAsTheHostsTextFiles) {
+    EXPECT_EQ(read_lines(GetParam().bytes), GetParam().lines);
+}
+
+const std::string a253(253, 'a'), a254(254, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, Reads,
+    testing::Values(ReadCase{"crlf", "a\r\nb\r\n", {"a\n", "b\n"}},
+                    ReadCase{"bare_lf", "a\nb", {"a\n", "b"}},
+                    ReadCase{"lone_cr_stays", "a\rb\r\r\nc\r", {"a\rb\r\n", "c\r"}},
+                    ReadCase{"ctrl_z_and_nul_are_bytes",
+                             std::string("a\x1A\0b\r\n", 6),
+                             {std::string("a\x1A\0b\n", 5)}},
+                    ReadCase{"fits_253", a253 + "\r\n", {a253 + "\n"}},
+                    ReadCase{"newline_alone_after_254", a254 + "\r\n", {a254, "\n"}},
+                    ReadCase{"split_300",
+                             std::string(300, 'b') + "\n",
+                             {std::string(254, 'b'), std::string(46, 'b') + "\n"}},
+                    ReadCase{"empty_lines", "\r\n\r\n", {"\n", "\n"}},
+                    // a CR LF that straddles the read-ahead buffer still reads as one newline
+                    ReadCase{"crlf_across_buffer", std::string(65535, '\n') + "\r\n",
+                             [] {
+                                 std::vector<std::string> v(65536, "\n");
+                                 return v;
+                             }()}),
+    [](const testing::TestParamInfo<ReadCase> &p) { return std::string(p.param.name); });
+
+TEST(OpenIn, RefusesWhatCannotBeRead) {
+    EXPECT_EQ(stream::open_in(temp_file("missing").string().c_str()), nullptr);
+    EXPECT_EQ(stream::open_in(fs::temp_directory_path().string().c_str()), nullptr);
+}
+
+std::string written(const std::vector<std::string> &pieces, bool end_line) {
+    const fs::path path = temp_file("out");
+    stream::TextOut *out = stream::open_out(path.string().c_str());
+    for (const auto &p : pieces) stream::put(out, p);
+    if (end_line) stream::end_open_line(out);
+    EXPECT_TRUE(stream::close_out(out));
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    fs::remove(path);
+    return s.str();
+}
+
+TEST(Writes, EveryNewlineBecomesCrLf) {
+    EXPECT_EQ(written({"a\nb\r\n", "\n"}, false), "a\r\nb\r\r\n\r\n");
+    EXPECT_EQ(written({std::string(100000, 'x') + "\n"}, false), std::string(100000, 'x') + "\r\n");
+}
+
+TEST(Writes, AnOpenLineIsEndedOnce) {
+    EXPECT_EQ(written({"abc"}, true), "abc\r\n");
+    EXPECT_EQ(written({"abc\n"}, true), "abc\r\n");
+    EXPECT_EQ(written({}, true), "");
+}
+
+} // namespace
