@@ -11,3 +11,8 @@ cmake --workflow --preset debug
 
 echo "== release build"
 cmake --workflow --preset release
+
+echo "== fuzz: corpus regression run, then a short fuzzing run (clang, ASan+UBSan)"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+bash fuzz/run.sh "${DIGIT_TINT_FUZZ_SECONDS:-60}"

@@ -1,0 +1,180 @@
+// libFuzzer target: one whole transform per input, switches included.
+//
+// An input is three switch bytes followed by the exchange file:
+//   byte 0  trace:  '0'..'6' give /t0../t6, 't' gives /t alone, 'T' gives /T2
+//   byte 1  pen:    '0'..'9' give /k0../k9, 'k' gives /k12, 'n' gives /k-1
+//   byte 2  other:  see other_switch(); anything unlisted adds no switch
+// so "___" in front of a file runs it without switches.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+#include "run/run.hpp"
+#include "state/state.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char *names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$", "JWC_TEMP.TXT",
+                                 "JWC_TEMP.$$$"};
+
+std::string trace_switch(char c) {
+    if (c >= '0' && c <= '6') return std::string("/t") + c;
+    if (c == 't') return "/t";
+    if (c == 'T') return "/T2";
+    return "";
+}
+
+std::string pen_switch(char c) {
+    if (c >= '0' && c <= '9') return std::string("/k") + c;
+    if (c == 'k') return "/k12";
+    if (c == 'n') return "/k-1";
+    return "";
+}
+
+std::string other_switch(char c) {
+    switch (c) {
+    case 'm': return "/m4";
+    case 'l': return "/L9";
+    case 'p': return "/p-359.5";
+    case 'P': return "/p360";
+    case 's': return "/s  word rest";
+    case 'S': return "/s" + std::string(300, 'w'); // longer than the setting holds
+    case 'a': return "-a";
+    case 'x': return "/x"; // refused: one message on stderr, the run goes on
+    case '/': return "/";
+    case 'q': return "plain"; // not a switch at all
+    default: return "";
+    }
+}
+
+std::string read_all(const char *name) {
+    std::ifstream f(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+bool exists(const char *name) {
+    return access(name, F_OK) == 0;
+}
+
+[[noreturn]] void fail(const char *what, const std::string &bytes) {
+    std::fprintf(stderr, "\n*** %s\n--- file (%zu bytes) ends with:\n", what, bytes.size());
+    const std::size_t from = bytes.size() > 200 ? bytes.size() - 200 : 0;
+    std::fwrite(bytes.data() + from, 1, bytes.size() - from, stderr);
+    std::fputc('\n', stderr);
+    std::abort();
+}
+
+// Takes the last CR LF line off tail and returns it without its line end.
+bool pop_line(std::string_view &tail, std::string_view &line) {
+    if (tail.size() < 2 || tail.substr(tail.size() - 2) != "\r\n") return false;
+    tail.remove_suffix(2);
+    const std::size_t start = tail.rfind("\r\n");
+    const std::size_t from = start == std::string_view::npos ? 0 : start + 2;
+    line = tail.substr(from);
+    tail = tail.substr(0, from);
+    return true;
+}
+
+bool all_of(std::string_view s, bool (*pred)(char)) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (!pred(c)) return false;
+    return true;
+}
+
+bool is_hex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+}
+bool is_dec(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool is_int(std::string_view s) {
+    if (!s.empty() && s[0] == '-') s.remove_prefix(1);
+    return all_of(s, is_dec);
+}
+
+bool setting_line(std::string_view line, std::string_view head, bool hex) {
+    if (line.substr(0, 2) != head) return false;
+    line.remove_prefix(2);
+    return hex ? all_of(line, is_hex) : is_int(line);
+}
+
+// The output must end with the closing block: lg, ly, lt, lc and perhaps pn.
+void check_closing_block(const std::string &out) {
+    std::string_view tail = out, line;
+    if (!pop_line(tail, line)) fail("output does not end with CR LF", out);
+    if (line.substr(0, 2) == "pn") {
+        if (!is_int(line.substr(2))) fail("bad pn line in the closing block", out);
+        if (!pop_line(tail, line)) fail("closing block cut short", out);
+    }
+    if (!setting_line(line, "lc", false)) fail("closing block lacks its lc line", out);
+    if (!pop_line(tail, line) || !setting_line(line, "lt", false))
+        fail("closing block lacks its lt line", out);
+    if (!pop_line(tail, line) || !setting_line(line, "ly", true))
+        fail("closing block lacks its ly line", out);
+    if (!pop_line(tail, line) || !setting_line(line, "lg", true))
+        fail("closing block lacks its lg line", out);
+}
+
+void clear_directory() {
+    for (const char *name : names) std::remove(name);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+    // A private working directory, entered once; trace output is not wanted.
+    fs::path base = fs::temp_directory_path() / "digit-tint-fuzz-XXXXXX";
+    std::string dir = base.string();
+    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) {
+        std::perror("digit-tint fuzz: working directory");
+        std::abort();
+    }
+    if (!std::freopen("/dev/null", "w", stdout)) std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    if (size < 3) return 0;
+    std::vector<std::string> args{"digit-tint", trace_switch(static_cast<char>(data[0])),
+                                  pen_switch(static_cast<char>(data[1])),
+                                  other_switch(static_cast<char>(data[2]))};
+    std::vector<const char *> argv;
+    for (const std::string &a : args)
+        if (!a.empty()) argv.push_back(a.c_str());
+    const std::string input(reinterpret_cast<const char *>(data) + 3, size - 3);
+
+    clear_directory();
+    {
+        std::ofstream f("jwc_temp.txt", std::ios::binary);
+        f.write(input.data(), static_cast<std::streamsize>(input.size()));
+        if (!f) std::abort();
+    }
+    const int status = run_transform(static_cast<int>(argv.size()), argv.data());
+
+    // Only an input of more than 150000 lines may be refused, and it cannot be shorter.
+    if (status == 1 && input.size() > 150000) return 0;
+    if (status != 0) fail("the run failed", input);
+    if (exists("jwc_temp.txt") || exists("JWC_x2x2.$$") || exists("JWC_x2x2.$$$"))
+        fail("the exchange file was left under a name of the take-over", input);
+    if (isTest == 0) {
+        if (exists("JWC_TEMP.$$$")) fail("the work file was left behind", input);
+        check_closing_block(read_all("JWC_TEMP.TXT"));
+    } else {
+        // A trace run keeps its hands off the exchange file.
+        if (read_all("JWC_TEMP.TXT") != input) fail("a trace run changed the input", input);
+        check_closing_block(read_all("JWC_TEMP.$$$"));
+    }
+    return 0;
+}
