@@ -38,26 +38,23 @@ void write_overflow_line() {
     stream::put(fpw, stream::view(b));
 }
 
+// The run summary: on stdout at level 3, in the work file at level 1.
 void trace_end(std::uint32_t line_count) {
+    if (isTest != 3 && isTest != 1) return;
+    const bool on_stdout = isTest == 3;
     stream::LineBuf b;
-    if (isTest == 3) {
-        stream::add(b, "# ------------------ main() Pattern1 end file closing ------------------ \n"
-                       "# jd_xmax= ");
-        stream::add_int(b, line_count);
-        stream::add(b, " stepcnt= ");
-        stream::add_int(b, stepcnt);
-        stream::add(b, " Error(0)\n");
+    stream::add(b, "# ------------------ main() Pattern1 end file closing ------------------ \n");
+    stream::add(b, on_stdout ? "# jd_xmax= " : "#    jd_xmax= ");
+    stream::add_int(b, line_count);
+    stream::add(b, " stepcnt= ");
+    stream::add_int(b, stepcnt);
+    stream::add(b, on_stdout ? " Error(0)\n" : " \n");
+    if (on_stdout) {
         console::out(b);
-    } else if (isTest == 1) {
-        stream::add(b, "# ------------------ main() Pattern1 end file closing ------------------ \n"
-                       "#    jd_xmax= ");
-        stream::add_int(b, line_count);
-        stream::add(b, " stepcnt= ");
-        stream::add_int(b, stepcnt);
-        stream::add(b, " \n");
-        stream::end_open_line(fpw);
-        stream::put(fpw, stream::view(b));
+        return;
     }
+    stream::end_open_line(fpw);
+    stream::put(fpw, stream::view(b));
 }
 
 // The complete work file replaces the exchange file in one step, so the host
