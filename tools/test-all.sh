@@ -16,3 +16,6 @@ echo "== fuzz: corpus regression run, then a short fuzzing run (clang, ASan+UBSa
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 bash fuzz/run.sh "${DIGIT_TINT_FUZZ_SECONDS:-60}"
+
+echo "== benchmark at a small size, so that it keeps building and running"
+bash bench/run.sh --quick

@@ -1,0 +1,192 @@
+// Times whole runs of the tool against a plain copy of the same file.
+//
+//   bench-drive --tool PATH --gen PATH [--sizes 10,1000,...] [--runs N] [--callgrind]
+//
+// For every size it generates an exchange file, then runs pairs: `cp` of the
+// file, then the tool on a fresh copy of it, each as its own process, so the
+// ratio compares like with like on whatever load the machine has at that
+// moment. Medians over the pairs are reported, with peak resident memory of
+// the tool and, with --callgrind, instructions per input line on the largest
+// size (a figure that does not move with the load).
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Options {
+    std::string tool, gen;
+    std::vector<long> sizes{10, 1000, 10000, 150000};
+    int runs = 9;
+    bool callgrind = false;
+};
+
+struct Spawned {
+    int status = -1;
+    double seconds = 0;
+    long max_rss_kib = 0;
+};
+
+// Runs argv in dir with stdout and stderr sent to /dev/null.
+Spawned spawn(const std::vector<std::string> &args, const fs::path &dir) {
+    std::vector<char *> argv;
+    for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (chdir(dir.c_str()) != 0) _exit(126);
+        std::FILE *null = std::fopen("/dev/null", "w");
+        if (null) {
+            dup2(fileno(null), 1);
+            dup2(fileno(null), 2);
+        }
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    Spawned s;
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return s;
+    s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    s.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    s.max_rss_kib = usage.ru_maxrss;
+    return s;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+[[noreturn]] void fail(const std::string &what) {
+    std::fprintf(stderr, "bench-drive: %s\n", what.c_str());
+    std::exit(1);
+}
+
+struct Row {
+    long lines = 0;
+    std::uintmax_t bytes = 0;
+    double tool_s = 0, cp_s = 0, ratio = 0;
+    long rss_kib = 0;
+};
+
+Row measure(const Options &o, const fs::path &work, long lines) {
+    const fs::path input = work / ("input-" + std::to_string(lines) + ".txt");
+    if (spawn({o.gen, std::to_string(lines), input.string()}, work).status != 0)
+        fail("generator failed");
+    const fs::path run_dir = work / "run";
+    fs::create_directories(run_dir);
+    std::vector<double> tool_s, cp_s, ratios;
+    Row row;
+    row.lines = lines;
+    row.bytes = fs::file_size(input);
+    for (int i = 0; i <= o.runs; ++i) { // run 0 warms the caches and is not counted
+        const Spawned c = spawn({"cp", input.string(), (work / "copy.txt").string()}, work);
+        fs::copy_file(input, run_dir / "jwc_temp.txt", fs::copy_options::overwrite_existing);
+        const Spawned t = spawn({o.tool}, run_dir);
+        if (c.status != 0 || t.status != 0) fail("a run failed at " + std::to_string(lines));
+        if (!fs::exists(run_dir / "JWC_TEMP.TXT")) fail("no result handed back");
+        if (i == 0) continue;
+        cp_s.push_back(c.seconds);
+        tool_s.push_back(t.seconds);
+        ratios.push_back(t.seconds / c.seconds);
+        row.rss_kib = std::max(row.rss_kib, t.max_rss_kib);
+    }
+    row.tool_s = median(tool_s);
+    row.cp_s = median(cp_s);
+    row.ratio = median(ratios);
+    return row;
+}
+
+// Instructions the tool executes on the file of lines, per input line.
+double instructions_per_line(const Options &o, const fs::path &work, long lines) {
+    const fs::path run_dir = work / "run";
+    fs::copy_file(work / ("input-" + std::to_string(lines) + ".txt"), run_dir / "jwc_temp.txt",
+                  fs::copy_options::overwrite_existing);
+    const fs::path out = work / "callgrind.out";
+    const Spawned s = spawn(
+        {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + out.string(), o.tool}, run_dir);
+    if (s.status != 0) fail("valgrind failed");
+    std::ifstream in(out);
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("summary:", 0) == 0 || line.rfind("totals:", 0) == 0)
+            return std::strtod(line.c_str() + line.find(':') + 1, nullptr) /
+                   static_cast<double>(lines);
+    fail("no instruction count in " + out.string());
+}
+
+Options parse(int argc, char **argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool has_value = i + 1 < argc;
+        if (a == "--tool" && has_value) {
+            o.tool = fs::absolute(argv[++i]).string();
+        } else if (a == "--gen" && has_value) {
+            o.gen = fs::absolute(argv[++i]).string();
+        } else if (a == "--runs" && has_value) {
+            o.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--sizes" && has_value) {
+            o.sizes.clear();
+            for (const char *p = argv[++i]; *p;) {
+                char *end = nullptr;
+                o.sizes.push_back(std::strtol(p, &end, 10));
+                p = *end == ',' ? end + 1 : end;
+                if (end == p && *p) fail("bad --sizes");
+            }
+        } else if (a == "--callgrind") {
+            o.callgrind = true;
+        } else {
+            fail("usage: bench-drive --tool PATH --gen PATH [--sizes A,B,..] [--runs N] "
+                 "[--callgrind]");
+        }
+    }
+    if (o.tool.empty() || o.gen.empty()) fail("--tool and --gen are needed");
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const Options o = parse(argc, argv);
+    char pattern[] = "/tmp/digit-tint-bench-XXXXXX";
+    if (!mkdtemp(pattern)) fail("cannot make a scratch directory");
+    const fs::path work = pattern;
+    std::printf("| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | peak RSS "
+                "KiB |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    long min_rss = 0, max_rss = 0;
+    for (long lines : o.sizes) {
+        const Row r = measure(o, work, lines);
+        const double mb = static_cast<double>(r.bytes) / 1e6;
+        std::printf("| %ld | %.2f | %.2f | %.0f | %.1f | %.2f | %.2f | %ld |\n", r.lines, mb,
+                    r.tool_s * 1e3, static_cast<double>(r.lines) / r.tool_s, mb / r.tool_s,
+                    r.cp_s * 1e3, r.ratio, r.rss_kib);
+        std::fflush(stdout);
+        min_rss = min_rss ? std::min(min_rss, r.rss_kib) : r.rss_kib;
+        max_rss = std::max(max_rss, r.rss_kib);
+    }
+    std::printf("\npeak RSS spread over the sizes: %ld KiB (%d runs per size, medians)\n",
+                max_rss - min_rss, o.runs);
+    if (o.callgrind) {
+        const long largest = *std::max_element(o.sizes.begin(), o.sizes.end());
+        std::printf("callgrind: %.0f instructions per input line at %ld lines\n",
+                    instructions_per_line(o, work, largest), largest);
+    }
+    fs::remove_all(work);
+    return 0;
+}
