@@ -22,9 +22,11 @@ void read_switches(int argc, const char *const *argv) {
 }
 
 // The exchange file ends up as "JWC_TEMP.TXT"; when the host's name is not
-// there, the file is looked for under that name as it stands.
+// there, the file is looked for under that name as it stands. A run killed
+// inside the take-over left the selection under a step name, newer than any
+// "JWC_TEMP.TXT": the steps after the first one finish that take-over.
 void take_over_exchange_file() {
-    if (!stream::replace_file(host_name, step_name1)) return;
+    stream::replace_file(host_name, step_name1);
     stream::replace_file(step_name1, step_name2);
     stream::replace_file(step_name2, exchange_name);
 }
