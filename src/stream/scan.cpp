@@ -1,5 +1,6 @@
 #include "stream/scan.hpp"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -154,8 +155,46 @@ static bool float_token(const char *s, const char *&end) {
     return true;
 }
 
+// A plain decimal "[sign]digits[.digits]" of at most 19 digits, the form of
+// nearly every field: its digits as an integer are exact in a double up to
+// 2^53, and so is 10^k up to 10^22, so one division rounds the value once,
+// to the very double strtod gives. Anything else, or what an exponent, a
+// second point or an "x" follows, takes the general path.
+static bool plain_decimal(const char *&p, double &target) {
+    if constexpr (FLT_EVAL_METHOD != 0) return false; // wider intermediates round twice
+    static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const char *q = p;
+    bool neg = false;
+    if (*q == '-' || *q == '+') neg = *q++ == '-';
+    if (!is_digit(static_cast<unsigned char>(*q))) return false;
+    std::uint64_t m = 0;
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (;; ++q) {
+        const unsigned char c = static_cast<unsigned char>(*q);
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (!is_digit(c)) break;
+        if (++digits > 19) return false;
+        m = m * 10 + (c - '0');
+        decimals += point;
+    }
+    const char next = lower(*q);
+    if (next == 'e' || next == 'x' || next == '.') return false;
+    if (m > (std::uint64_t{1} << 53)) return false;
+    const double v = static_cast<double>(m) / pow10[decimals];
+    target = neg ? -v : v;
+    p = q;
+    return true;
+}
+
 bool lf(const char *&p, double &target) {
     skip_space(p);
+    if (plain_decimal(p, target)) return true;
     const char *end = nullptr;
     if (!float_token(p, end)) return false;
     const char *stop = nullptr;
