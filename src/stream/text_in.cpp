@@ -64,9 +64,34 @@ static std::size_t copy_plain(TextIn *in, char *out, std::size_t room) {
     return n;
 }
 
+// A whole line that lies in the buffer and fits in max bytes, found with one
+// memchr; 0 where the line runs past the buffer or past max, which the
+// byte-wise path below then takes. Same result as that path: a CR before the
+// LF goes, other CRs stay.
+static std::size_t read_whole_line(TextIn *in, char *out, std::size_t max) {
+    std::size_t window = in->len - in->pos;
+    if (window > max + 1) window = max + 1;
+    const unsigned char *from = in->buf + in->pos;
+    const auto *lf = static_cast<const unsigned char *>(std::memchr(from, '\n', window));
+    if (!lf) return 0;
+    std::size_t k = static_cast<std::size_t>(lf - from); // bytes before the LF
+    const bool crlf = k > 0 && lf[-1] == '\r';
+    const std::size_t n = crlf ? k : k + 1;
+    if (n > max) return 0; // k == max: the LF is left for the next read
+    std::memcpy(out, from, n - 1);
+    out[n - 1] = '\n';
+    out[n] = '\0';
+    in->pos += k + 1;
+    return n;
+}
+
 std::size_t read_line(TextIn *in, char *out, std::size_t cap) {
     std::size_t n = 0;
     const std::size_t max = cap - 1;
+    if (max > 0 && in->pos < in->len) {
+        n = read_whole_line(in, out, max);
+        if (n != 0) return n;
+    }
     while (n < max) {
         if (in->pos == in->len && !refill(in)) break;
         n += copy_plain(in, out + n, max - n);
