@@ -169,20 +169,19 @@ static bool plain_decimal(const char *&p, double &target) {
     bool neg = false;
     if (*q == '-' || *q == '+') neg = *q++ == '-';
     if (!is_digit(static_cast<unsigned char>(*q))) return false;
+    // m may wrap past 19 digits; it is not used then
     std::uint64_t m = 0;
-    int digits = 0, decimals = 0;
-    bool point = false;
-    for (;; ++q) {
-        const unsigned char c = static_cast<unsigned char>(*q);
-        if (c == '.' && !point) {
-            point = true;
-            continue;
-        }
-        if (!is_digit(c)) break;
-        if (++digits > 19) return false;
-        m = m * 10 + (c - '0');
-        decimals += point;
+    const char *first = q;
+    while (is_digit(static_cast<unsigned char>(*q))) m = m * 10 + static_cast<unsigned>(*q++ - '0');
+    const long whole = q - first;
+    long decimals = 0;
+    if (*q == '.') {
+        const char *fraction = ++q;
+        while (is_digit(static_cast<unsigned char>(*q)))
+            m = m * 10 + static_cast<unsigned>(*q++ - '0');
+        decimals = q - fraction;
     }
+    if (whole + decimals > 19) return false;
     const char next = lower(*q);
     if (next == 'e' || next == 'x' || next == '.') return false;
     if (m > (std::uint64_t{1} << 53)) return false;
