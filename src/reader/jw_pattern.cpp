@@ -1,5 +1,6 @@
 #include "reader/jw_pattern.hpp"
 
+#include <array>
 #include <cstring>
 #include <initializer_list>
 #include <string_view>
@@ -202,11 +203,35 @@ constexpr Head heads[] = {
     {"z", attribute},
 };
 
+constexpr std::size_t head_count = std::size(heads);
+
+// The heads of one first byte stand together, so that a line is compared
+// with those few only.
+constexpr bool heads_grouped() {
+    for (std::size_t i = 0; i < head_count; ++i)
+        for (std::size_t j = i + 2; j < head_count; ++j)
+            if (heads[j].head[0] == heads[i].head[0] && heads[j - 1].head[0] != heads[i].head[0])
+                return false;
+    return true;
+}
+static_assert(heads_grouped(), "heads of one first byte must stand together");
+
+// Index of the first head of each first byte; head_count where none begins so.
+constexpr auto first_head = [] {
+    std::array<std::uint8_t, 256> at{};
+    at.fill(head_count);
+    for (std::size_t i = head_count; i-- > 0;)
+        at[static_cast<unsigned char>(heads[i].head[0])] = static_cast<std::uint8_t>(i);
+    return at;
+}();
+
 void dispatch(const Record &r) {
-    std::string_view line(r.text, r.len);
-    for (const Head &h : heads) {
-        if (line.substr(0, h.head.size()) == h.head) {
-            h.handle(r);
+    if (r.len == 0) return;
+    const std::string_view line(r.text, r.len);
+    for (std::size_t i = first_head[static_cast<unsigned char>(line[0])];
+         i < head_count && heads[i].head[0] == line[0]; ++i) {
+        if (line.starts_with(heads[i].head)) {
+            heads[i].handle(r);
             return;
         }
     }
