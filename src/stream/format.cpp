@@ -11,14 +11,6 @@ static char *end_of(LineBuf &b) {
     return b.data + sizeof b.data;
 }
 
-void add(LineBuf &b, std::string_view text) {
-    std::size_t n = text.size();
-    std::size_t room = sizeof b.data - b.len;
-    if (n > room) n = room;
-    std::memcpy(b.data + b.len, text.data(), n);
-    b.len += n;
-}
-
 // ---- "%.Nf" for the magnitudes of a drawing ----------------------------------
 //
 // A double is m * 2^-k exactly; times 10^N = 5^N * 2^N it is m * 5^N shifted

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace stream {
@@ -19,7 +20,16 @@ inline std::string_view view(const LineBuf &b) {
     return {b.data, b.len};
 }
 
-void add(LineBuf &b, std::string_view text);        // "%s"
+// "%s"; inline, so that the many short literals of a record line are copied
+// without a call each.
+inline void add(LineBuf &b, std::string_view text) {
+    std::size_t n = text.size();
+    const std::size_t room = sizeof b.data - b.len;
+    if (n > room) n = room;
+    std::memcpy(b.data + b.len, text.data(), n);
+    b.len += n;
+}
+
 void add_fixed(LineBuf &b, double v, int decimals); // "%.Nf"
 void add_int(LineBuf &b, long long v);              // "%d", "%u"
 void add_hex(LineBuf &b, std::uint32_t v);          // "%x"

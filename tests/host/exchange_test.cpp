@@ -1,0 +1,233 @@
+// digit-tint-host against the real tool: every figure it reports is checked
+// against the files handed over and back.
+#include <gtest/gtest.h>
+
+#include "host_run.hpp"
+#include "records.hpp"
+#include "sjis.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using host_test::report_field;
+
+std::string floor_plan() {
+    return host_test::read(EXAMPLES_DIR "/floor-plan.txt");
+}
+
+// One line of each kind the host may hand over, and one the tool drops.
+std::string every_kind() {
+    return "hq\r\n#c\r\nbz\r\nlg1\r\nly2\r\nlt3\r\nlc4\r\npn1\r\ncn2\r\ncc1\r\n 0 0 10 0\r\n"
+           "ci 0 0 5\r\npt 1 1\r\npl\r\nhp1 1 2\r\nhs 1 1\r\nhcw 1 2\r\nz1\r\n"
+           "ch 1 2 3 0 \"A12B\r\ncx 5 6 1 0 \"9\r\nxx\r\n\r\n";
+}
+
+std::size_t count(const std::string &bytes, const std::string &what) {
+    std::size_t n = 0;
+    for (std::size_t at = bytes.find(what); at != std::string::npos; at = bytes.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+std::size_t lines_starting(const std::string &file, const std::string &head) {
+    return count("\r\n" + file, "\r\n" + head);
+}
+
+// "pen 3: 14" for every pen digit that opens a run in the file.
+std::string runs_by_pen(const std::string &file) {
+    std::string text;
+    for (char pen = '0'; pen <= '9'; ++pen)
+        if (std::size_t n = count(file, std::string("^$") + pen))
+            text +=
+                (text.empty() ? "" : ", ") + std::string("pen ") + pen + ": " + std::to_string(n);
+    return text;
+}
+
+struct ExchangeCase {
+    const char *title;
+    std::string selection; // as handed over: Shift_JIS, CR LF
+    std::vector<std::string> switches;
+    const char *kinds_in; // the report's count by kind, after the total
+    const char *kinds_out;
+    const char *stderr_shown;
+    const char *returned; // the file read back
+};
+
+// gtest names a case by its title.
+void PrintTo(const ExchangeCase &c, std::ostream *os) {
+    *os << c.title;
+}
+
+class Exchanges : public testing::TestWithParam<ExchangeCase> {};
+
+TEST_P(Exchanges, ReportFiguresMatchTheFiles) {
+    const ExchangeCase &c = GetParam();
+    const fs::path test_dir = host_test::scratch(c.title);
+    host_test::write(test_dir / "selection.txt", c.selection);
+    std::vector<std::string> args{"--color=never", "--keep",        "kept", "-o",
+                                  "back.txt",      "selection.txt", "--"};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    const host::ToolRun run = host_test::run_host(args, test_dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    const std::string back = host_test::read(test_dir / "back.txt");
+    EXPECT_EQ(back, host_test::read(test_dir / "kept" / c.returned));
+    const std::string &report = run.out;
+    EXPECT_EQ(report_field(report, "exit status"), "0");
+    EXPECT_EQ(report_field(report, "stderr"), c.stderr_shown);
+    EXPECT_EQ(report_field(report, "records in"),
+              std::to_string(count(c.selection, "\r\n")) + ": " + c.kinds_in);
+    EXPECT_EQ(report_field(report, "commands out"),
+              std::to_string(count(back, "\r\n")) + ": " + c.kinds_out);
+    EXPECT_NE(report_field(report, "commands out")
+                  .find("text " +
+                        std::to_string(lines_starting(back, "ch ") + lines_starting(back, "cx "))),
+              std::string::npos);
+    EXPECT_EQ(report_field(report, "marked runs"),
+              std::to_string(count(back, "^$")) + " (" + runs_by_pen(back) + ")");
+    // every returned line is listed, numbered
+    char last[32];
+    std::snprintf(last, sizeof last, "\n%4zu  ", count(back, "\r\n"));
+    EXPECT_NE(report.find(last), std::string::npos) << report;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, Exchanges,
+    testing::Values(
+        ExchangeCase{"floor_plan",
+                     floor_plan(),
+                     {},
+                     "header 1, comment 1, setting 10, text 9, line 5, circle/arc 2, point 1",
+                     "header 1, comment 1, setting 16, text 9",
+                     "(empty)",
+                     "JWC_TEMP.TXT"},
+        ExchangeCase{"floor_plan_pen_3",
+                     floor_plan(),
+                     {"/k3"},
+                     "header 1, comment 1, setting 10, text 9, line 5, circle/arc 2, point 1",
+                     "header 1, comment 1, setting 16, text 9",
+                     "(empty)",
+                     "JWC_TEMP.TXT"},
+        ExchangeCase{"every_kind",
+                     every_kind(),
+                     {"/x"},
+                     "header 1, comment 1, setting 8, text 2, line 1, circle/arc 1, point 1, "
+                     "poly-line 1, hand point 1, header table 2, attribute 1, other 2",
+                     "header 1, comment 1, setting 14, text 2",
+                     "illegal Option.",
+                     "JWC_TEMP.TXT"},
+        // a trace run leaves the exchange file alone: the work file is what is shown
+        ExchangeCase{"trace_level_1",
+                     floor_plan(),
+                     {"/t1"},
+                     "header 1, comment 1, setting 10, text 9, line 5, circle/arc 2, point 1",
+                     "header 1, comment 3, setting 16, text 9",
+                     "(empty)",
+                     "JWC_TEMP.$$$"}),
+    host_test::by_title<ExchangeCase>);
+
+TEST(Exchange, Utf8SelectionComesBackAsTheShiftJisOne) {
+    const fs::path dir = host_test::scratch("utf8");
+    std::string utf8;
+    for (const auto &line : host::split_lines(floor_plan()))
+        utf8 += host::sjis_to_utf8(line) + "\n";
+    host_test::write(dir / "utf8.txt", utf8);
+    host_test::write(dir / "sjis.txt", floor_plan());
+    ASSERT_EQ(host_test::run_host({"--utf8", "-o", "a.txt", "utf8.txt"}, dir).status, 0);
+    ASSERT_EQ(host_test::run_host({"-o", "b.txt", "sjis.txt"}, dir).status, 0);
+    EXPECT_EQ(host_test::read(dir / "a.txt"), host_test::read(dir / "b.txt"));
+}
+
+TEST(Exchange, ShowsTheTextAsTheReaderSeesIt) {
+    const fs::path dir = host_test::scratch("shown");
+    host_test::write(dir / "s.txt", "ch 10 20 1 0 \"\x95\x94\x89\xae"
+                                    "101-B\r\n");
+    const host::ToolRun plain = host_test::run_host({"--color=never", "s.txt"}, dir);
+    EXPECT_NE(plain.out.find("   1  ch 10 20 1 0 \"部屋[101]-B\n"), std::string::npos) << plain.out;
+    const host::ToolRun raw =
+        host_test::run_host({"--raw", "--color=always", "s.txt", "--", "/k8"}, dir);
+    EXPECT_NE(raw.out.find("ch 10.000000000 20.000000000 1.000000000 0.000000000 "
+                           "\"部屋\x1b[31m^$8101^%\x1b[0m-B\n"),
+              std::string::npos)
+        << raw.out;
+}
+
+// Each failure: one line on stderr, a non-zero status, and the scratch
+// directory kept only where the tool itself failed.
+struct FailureCase {
+    const char *title;
+    std::vector<std::string> args;
+    int status;
+    const char *message; // part of the line
+    bool kept;
+};
+
+// gtest names a case by its title.
+void PrintTo(const FailureCase &c, std::ostream *os) {
+    *os << c.title;
+}
+
+class Failures : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(Failures, OneLineAndNonZeroStatus) {
+    const FailureCase &c = GetParam();
+    const fs::path dir = host_test::scratch(std::string("failure_") + c.title);
+    host_test::write(dir / "sel.txt", "ch 1 2 3 0 \"A1\r\n");
+    host_test::write(dir / "bad.txt", "ok\nch 1 2 3 0 \"café\n");
+    host_test::write(dir / "fails.sh", "#!/bin/sh\necho boom >&2\necho again >&2\nexit 3\n");
+    host_test::write(dir / "silent.sh", "#!/bin/sh\nrm jwc_temp.txt\n");
+    fs::permissions(dir / "fails.sh", fs::perms::owner_all);
+    fs::permissions(dir / "silent.sh", fs::perms::owner_all);
+    fs::create_directories(dir / "full");
+    host_test::write(dir / "full" / "x", "");
+
+    const host::ToolRun run = host_test::run_host(c.args, dir);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err.rfind("digit-tint-host: ", 0), 0u) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    const std::string kept_at = "scratch directory kept: ";
+    const std::size_t at = run.err.find(kept_at);
+    ASSERT_EQ(at != std::string::npos, c.kept) << run.err;
+    if (c.kept) {
+        const fs::path kept =
+            run.err.substr(at + kept_at.size(), run.err.size() - at - kept_at.size() - 1);
+        EXPECT_TRUE(fs::is_directory(kept)) << kept;
+        fs::remove_all(kept);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, Failures,
+    testing::Values(
+        FailureCase{"no_selection", {}, 2, "no SELECTION given", false},
+        FailureCase{"unknown_option", {"--bogus", "sel.txt"}, 2, "unknown option --bogus", false},
+        FailureCase{"two_selections", {"sel.txt", "/k3"}, 2, "one SELECTION only", false},
+        FailureCase{"missing_selection", {"nothing.txt"}, 1, "cannot read the selection", false},
+        FailureCase{"selection_is_a_directory", {"full"}, 1, "is a directory", false},
+        FailureCase{"unencodable_utf8",
+                    {"--utf8", "bad.txt"},
+                    1,
+                    "bad.txt: line 2, byte 16: U+00E9 \"é\" has no Shift_JIS form",
+                    false},
+        FailureCase{"keep_dir_not_empty", {"--keep", "full", "sel.txt"}, 1, "not empty", false},
+        FailureCase{"tool_missing",
+                    {"--tool", "./none", "sel.txt"},
+                    1,
+                    "cannot start the tool ./none: No such file or directory",
+                    false},
+        FailureCase{"tool_fails",
+                    {"--tool", "./fails.sh", "sel.txt"},
+                    1,
+                    "the tool failed with exit status 3 (stderr: boom / again)",
+                    true},
+        FailureCase{"tool_hands_nothing_back",
+                    {"--tool", "./silent.sh", "sel.txt"},
+                    1,
+                    "the tool handed nothing back",
+                    true}),
+    host_test::by_title<FailureCase>);
+
+} // namespace

@@ -1,0 +1,141 @@
+#include "exchange.hpp"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace host {
+
+namespace fs = std::filesystem;
+
+bool read_file(const fs::path &path, std::string &bytes, std::string &error) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) {
+        error = path.string() + ": is a directory";
+        return false;
+    }
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    if (f) s << f.rdbuf();
+    if (!f || f.bad()) {
+        error = path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    bytes = s.str();
+    return true;
+}
+
+bool write_file(const fs::path &path, const std::string &bytes, std::string &error) {
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    if (f) f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (f) f.close();
+    if (!f) {
+        error = "cannot write " + path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool make_scratch(const std::string &keep, fs::path &dir, std::string &error) {
+    std::error_code ec;
+    if (!keep.empty()) {
+        dir = fs::absolute(keep, ec);
+        fs::create_directories(dir, ec);
+        if (ec || !fs::is_directory(dir)) {
+            error = "cannot make the directory " + keep + ": " + ec.message();
+            return false;
+        }
+        if (!fs::is_empty(dir, ec)) {
+            error = "--keep " + keep + ": the directory is not empty";
+            return false;
+        }
+        return true;
+    }
+    std::string pattern = (fs::temp_directory_path(ec) / "digit-tint-host.XXXXXX").string();
+    if (ec || !mkdtemp(pattern.data())) {
+        error = "cannot make a scratch directory " + pattern + ": " + std::strerror(errno);
+        return false;
+    }
+    dir = pattern;
+    return true;
+}
+
+std::string default_tool() {
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? "digit-tint" : (self.parent_path() / "digit-tint").string();
+}
+
+namespace {
+
+// Reads an unlinked temporary file back from its start.
+std::string drain(std::FILE *file) {
+    std::string bytes;
+    std::rewind(file);
+    char chunk[4096];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
+    return bytes;
+}
+
+// The child's side: standard streams, working directory, exec. An errno that
+// stops it goes back through report_fd, which exec closes on success.
+[[noreturn]] void exec_tool(std::vector<char *> &argv, const fs::path &dir, int out, int err,
+                            int report_fd) {
+    int in = open("/dev/null", O_RDONLY);
+    if (in >= 0 && dup2(in, 0) >= 0 && dup2(out, 1) >= 0 && dup2(err, 2) >= 0 &&
+        chdir(dir.c_str()) == 0)
+        execvp(argv[0], argv.data());
+    int e = errno;
+    ssize_t ignored = write(report_fd, &e, sizeof e);
+    (void)ignored;
+    _exit(127);
+}
+
+} // namespace
+
+bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
+              const fs::path &dir, ToolRun &run, std::string &error) {
+    // A path with a slash names a file from here; a bare name is looked up on PATH.
+    std::string program = tool.find('/') == std::string::npos ? tool : fs::absolute(tool).string();
+    std::vector<std::string> words{program};
+    words.insert(words.end(), switches.begin(), switches.end());
+    std::vector<char *> argv;
+    for (auto &w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
+    int report[2];
+    if (!out || !err || pipe2(report, O_CLOEXEC) != 0) {
+        error = std::string("cannot start ") + tool + ": " + std::strerror(errno);
+        return false;
+    }
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) exec_tool(argv, dir, fileno(out), fileno(err), report[1]);
+    close(report[1]);
+    int child_errno = 0;
+    bool exec_failed = pid > 0 && read(report[0], &child_errno, sizeof child_errno) > 0;
+    close(report[0]);
+    int wstatus = 0;
+    if (pid > 0) waitpid(pid, &wstatus, 0);
+    run.out = drain(out);
+    run.err = drain(err);
+    std::fclose(out);
+    std::fclose(err);
+    if (pid < 0 || exec_failed) {
+        error =
+            "cannot start the tool " + tool + ": " + std::strerror(pid < 0 ? errno : child_errno);
+        return false;
+    }
+    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + run.signal;
+    return true;
+}
+
+} // namespace host

@@ -1,0 +1,38 @@
+// The host's side of the exchange: a scratch working directory, the
+// selection left in it, the tool started there, and what it hands back.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace host {
+
+// The file the host leaves, the name it reads back, and the tool's work file.
+inline constexpr const char *selection_name = "jwc_temp.txt";
+inline constexpr const char *exchange_name = "JWC_TEMP.TXT";
+inline constexpr const char *work_name = "JWC_TEMP.$$$";
+
+bool read_file(const std::filesystem::path &path, std::string &bytes, std::string &error);
+bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
+
+// A fresh directory under the system's temporary directory, or keep (created
+// where missing) when it is given; keep must hold nothing yet.
+bool make_scratch(const std::string &keep, std::filesystem::path &dir, std::string &error);
+
+// The digit-tint built beside this program.
+std::string default_tool();
+
+struct ToolRun {
+    int status = 0;  // exit status as a shell reports it (0..255)
+    int signal = 0;  // the signal that ended the tool, 0 for none
+    std::string out; // its standard output
+    std::string err; // its standard error
+};
+
+// Starts tool in dir with the switches and waits for it. False with a message
+// where the tool could not be started at all.
+bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
+              const std::filesystem::path &dir, ToolRun &run, std::string &error);
+
+} // namespace host

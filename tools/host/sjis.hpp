@@ -1,0 +1,21 @@
+// Shift_JIS (code page 932) <-> UTF-8 for the host stand-in, through iconv.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace host {
+
+// Turns a UTF-8 file into an exchange file as a host writes it: Shift_JIS,
+// every line ended with CR LF, a leading byte order mark dropped. On failure
+// returns false with a one-line message that names the line and byte.
+bool utf8_to_exchange(std::string_view utf8, std::string &exchange, std::string &error);
+
+// Decodes Shift_JIS for the terminal; a byte that does not decode shows as \xNN.
+std::string sjis_to_utf8(std::string_view sjis);
+
+// Length of the Shift_JIS character starting at bytes[at]: 2 for a lead byte
+// with a byte after it, otherwise 1.
+std::size_t sjis_char_length(std::string_view bytes, std::size_t at);
+
+} // namespace host
