@@ -1,5 +1,6 @@
 #include "recolour/digit_tint.hpp"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -10,10 +11,10 @@
 
 namespace {
 
-bool is_lead(unsigned char c) {
+constexpr bool is_lead(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
-bool is_digit(unsigned char c) {
+constexpr bool is_digit(unsigned char c) {
     return c >= '0' && c <= '9';
 }
 
@@ -88,10 +89,25 @@ char pen_digit(int mode) {
     return (mode >= 1 && mode <= 9) ? digits[mode] : '5';
 }
 
+namespace {
+
+// What the rewrite tells apart: digits, Shift_JIS lead bytes, all the rest;
+// one table look-up per byte.
+enum ByteClass : unsigned char { other_byte, digit_byte, lead_byte };
+constexpr auto byte_classes = [] {
+    std::array<ByteClass, 256> c{};
+    for (int b = 0; b < 256; ++b)
+        c[b] = is_digit(static_cast<unsigned char>(b))  ? digit_byte
+               : is_lead(static_cast<unsigned char>(b)) ? lead_byte
+                                                        : other_byte;
+    return c;
+}();
+
+} // namespace
+
 std::size_t tint_digits(const unsigned char *text, char pen, unsigned char *out) {
     std::size_t n = 0;
     bool run_open = false;
-    unsigned char lead = 0; // a lead byte waiting for its trail byte
     auto close_run = [&] {
         if (!run_open) return;
         out[n++] = '^';
@@ -100,14 +116,14 @@ std::size_t tint_digits(const unsigned char *text, char pen, unsigned char *out)
     };
     for (const unsigned char *p = text; *p; ++p) {
         const unsigned char c = *p;
-        if (lead) {
+        switch (byte_classes[c]) {
+        case lead_byte:
+            if (p[1] == 0) break; // no trail byte: the lead is dropped
             close_run();
-            out[n++] = lead;
             out[n++] = c;
-            lead = 0;
-        } else if (is_lead(c)) {
-            lead = c;
-        } else if (is_digit(c)) {
+            out[n++] = *++p;
+            break;
+        case digit_byte:
             if (!run_open) {
                 out[n++] = '^';
                 out[n++] = '$';
@@ -115,9 +131,11 @@ std::size_t tint_digits(const unsigned char *text, char pen, unsigned char *out)
                 run_open = true;
             }
             out[n++] = c;
-        } else {
+            break;
+        case other_byte:
             close_run();
             out[n++] = c;
+            break;
         }
     }
     out[n] = 0;
