@@ -65,9 +65,9 @@ static std::size_t copy_plain(TextIn *in, char *out, std::size_t room) {
 }
 
 // A whole line that lies in the buffer and fits in max bytes, found with one
-// memchr; 0 where the line runs past the buffer or past max, which the
-// byte-wise path below then takes. Same result as that path: a CR before the
-// LF goes, other CRs stay.
+// memchr and copied to out unless out is null; 0 where the line runs past the buffer or past max,
+// which the byte-wise path below then takes. Same result as that path: a CR before the LF goes,
+// other CRs stay.
 static std::size_t read_whole_line(TextIn *in, char *out, std::size_t max) {
     std::size_t window = in->len - in->pos;
     if (window > max + 1) window = max + 1;
@@ -78,9 +78,11 @@ static std::size_t read_whole_line(TextIn *in, char *out, std::size_t max) {
     const bool crlf = k > 0 && lf[-1] == '\r';
     const std::size_t n = crlf ? k : k + 1;
     if (n > max) return 0; // k == max: the LF is left for the next read
-    std::memcpy(out, from, n - 1);
-    out[n - 1] = '\n';
-    out[n] = '\0';
+    if (out) {
+        std::memcpy(out, from, n - 1);
+        out[n - 1] = '\n';
+        out[n] = '\0';
+    }
     in->pos += k + 1;
     return n;
 }
@@ -114,6 +116,13 @@ std::size_t read_line(TextIn *in, char *out, std::size_t cap) {
     }
     out[n] = '\0';
     return n;
+}
+
+std::size_t skip_line(TextIn *in) {
+    if (in->pos < in->len)
+        if (const std::size_t n = read_whole_line(in, nullptr, line_buffer_size - 1)) return n;
+    char piece[line_buffer_size];
+    return read_line(in, piece, sizeof piece);
 }
 
 bool read_failed(const TextIn *in) {

@@ -19,6 +19,10 @@ TextIn *open_in(const char *name);
 // out and returns the number of bytes read, 0 at the end of the file.
 std::size_t read_line(TextIn *in, char *out, std::size_t cap);
 
+// Passes over what read_line with a buffer of line_buffer_size would read,
+// without copying it; returns the same count.
+std::size_t skip_line(TextIn *in);
+
 // True once a read failed for another reason than the end of the file.
 bool read_failed(const TextIn *in);
 
