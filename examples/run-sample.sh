@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Runs digit-tint on a copy of a shipped selection in a scratch directory, as
-# the host would, and prints the exchange file it hands back. The shipped
-# file is never changed.
+# Builds digit-tint and the host stand-in digit-tint-host, then plays the host
+# on a shipped selection and shows what came back:
+#
+#   examples/run-sample.sh [HOST-OPTIONS] [SELECTION] [-- TOOL-SWITCHES]
+#
+# Without a SELECTION it uses examples/floor-plan.txt. The build goes to
+# build/sample without the tests, so it needs only cmake and a C++20 compiler.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
-sample=${1:-$here/floor-plan.txt}
-shift || true
-if [ ! -x "$top/build/release/digit-tint" ]; then
-  cmake --preset release -S "$top" >/dev/null
-  cmake --build --preset release --target digit-tint >/dev/null
+build=${DIGIT_TINT_SAMPLE_BUILD:-$top/build/sample}
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 fi
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cp "$sample" "$scratch/jwc_temp.txt"
-(cd "$scratch" && "$top/build/release/digit-tint" "$@")
-if command -v iconv >/dev/null; then
-  iconv -f CP932 -t UTF-8 "$scratch/JWC_TEMP.TXT" | tr -d '\r'
-else
-  tr -d '\r' <"$scratch/JWC_TEMP.TXT"
+cmake --build "$build" --target digit-tint-host --parallel "$(nproc 2>/dev/null || echo 2)" >/dev/null
+
+# A SELECTION is the one argument before "--" that is not an option or its value.
+has_selection=false
+expect_value=false
+for arg in "$@"; do
+  if $expect_value; then expect_value=false; continue; fi
+  case $arg in
+    --) break ;;
+    --svg|--keep|--tool|--output|-o) expect_value=true ;;
+    -*) ;;
+    *) has_selection=true ;;
+  esac
+done
+if ! $has_selection; then
+  set -- "$here/floor-plan.txt" "$@"
 fi
+exec "$build/digit-tint-host" "$@"
