@@ -103,10 +103,14 @@ static bool add_fixed_short(LineBuf &b, double v, int decimals) {
     return true;
 }
 
-void add_fixed(LineBuf &b, double v, int decimals) {
-    if (add_fixed_short(b, v, decimals)) return;
+// Out of line, so that the short path stays lean.
+[[gnu::noinline]] static void add_fixed_general(LineBuf &b, double v, int decimals) {
     auto r = std::to_chars(b.data + b.len, end_of(b), v, std::chars_format::fixed, decimals);
     if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
+}
+
+void add_fixed(LineBuf &b, double v, int decimals) {
+    if (!add_fixed_short(b, v, decimals)) add_fixed_general(b, v, decimals);
 }
 
 void add_int(LineBuf &b, long long v) {

@@ -191,9 +191,8 @@ static bool plain_decimal(const char *&p, double &target) {
     return true;
 }
 
-bool lf(const char *&p, double &target) {
-    skip_space(p);
-    if (plain_decimal(p, target)) return true;
+// Every other float field; kept out of line so that the plain case stays lean.
+[[gnu::noinline]] static bool general_float(const char *&p, double &target) {
     const char *end = nullptr;
     if (!float_token(p, end)) return false;
     const char *stop = nullptr;
@@ -202,6 +201,11 @@ bool lf(const char *&p, double &target) {
     target = v;
     p = end;
     return true;
+}
+
+bool lf(const char *&p, double &target) {
+    skip_space(p);
+    return plain_decimal(p, target) || general_float(p, target);
 }
 
 // ---- %d, %x, atoi ------------------------------------------------------------
