@@ -225,12 +225,20 @@ constexpr auto first_head = [] {
     return at;
 }();
 
+// Heads are one to three bytes: compared in place rather than by a call.
+bool begins_with(std::string_view line, std::string_view head) {
+    if (line.size() < head.size()) return false;
+    for (std::size_t i = 0; i < head.size(); ++i)
+        if (line[i] != head[i]) return false;
+    return true;
+}
+
 void dispatch(const Record &r) {
     if (r.len == 0) return;
     const std::string_view line(r.text, r.len);
     for (std::size_t i = first_head[static_cast<unsigned char>(line[0])];
          i < head_count && heads[i].head[0] == line[0]; ++i) {
-        if (line.starts_with(heads[i].head)) {
+        if (begins_with(line, heads[i].head)) {
             heads[i].handle(r);
             return;
         }
