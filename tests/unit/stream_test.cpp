@@ -80,9 +80,12 @@ std::string written(const std::vector<std::string> &pieces, bool end_line) {
     for (const auto &p : pieces) stream::put(out, p);
     if (end_line) stream::end_open_line(out);
     EXPECT_TRUE(stream::close_out(out));
-    std::ifstream f(path, std::ios::binary);
     std::stringstream s;
-    s << f.rdbuf();
+    {
+        // closed before the remove: Windows refuses to remove an open file
+        std::ifstream f(path, std::ios::binary);
+        s << f.rdbuf();
+    }
     fs::remove(path);
     return s.str();
 }

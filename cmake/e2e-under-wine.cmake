@@ -1,0 +1,16 @@
+# The case runner spawns the tool with fork and exec, so it is no Windows
+# program: a native build of the same runner, from the same tree, runs every
+# case against the .exe under Wine.
+include(ExternalProject)
+set(DIGIT_TINT_NATIVE_DIR ${CMAKE_BINARY_DIR}/native-e2e)
+ExternalProject_Add(native_e2e_runner
+  SOURCE_DIR ${PROJECT_SOURCE_DIR}
+  BINARY_DIR ${DIGIT_TINT_NATIVE_DIR}
+  CMAKE_ARGS -DCMAKE_BUILD_TYPE=Debug
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target e2e_tests
+  INSTALL_COMMAND ""
+  BUILD_ALWAYS ON)
+
+add_test(NAME e2e_cases_under_wine COMMAND ${DIGIT_TINT_NATIVE_DIR}/tests/e2e_tests)
+set_tests_properties(e2e_cases_under_wine PROPERTIES
+  ENVIRONMENT "DIGIT_TINT=$<TARGET_FILE:digit-tint>;DIGIT_TINT_EMULATOR=${DIGIT_TINT_WINE};${DIGIT_TINT_WINE_ENV}")

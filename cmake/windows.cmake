@@ -1,0 +1,37 @@
+# Windows target, cross-built: the built programs run under Wine in a prefix
+# of this build's own, quiet, and created once at build time so that no test
+# pays for Wine's first start.
+if(NOT CMAKE_CROSSCOMPILING OR NOT DIGIT_TINT_WINE)
+  return()
+endif()
+
+set(DIGIT_TINT_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(DIGIT_TINT_WINE_ENV WINEPREFIX=${DIGIT_TINT_WINEPREFIX} WINEDEBUG=-all)
+set(CMAKE_CROSSCOMPILING_EMULATOR env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINE})
+
+find_program(DIGIT_TINT_WINEBOOT wineboot REQUIRED)
+find_program(DIGIT_TINT_WINESERVER NAMES wineserver wineserver64
+             PATHS /usr/lib/wine REQUIRED)
+add_custom_command(
+  OUTPUT ${DIGIT_TINT_WINEPREFIX}/system.reg
+  COMMAND env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINEBOOT} --init
+  COMMAND env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINESERVER} --wait
+  COMMENT "Creating the Wine prefix the tests run in"
+  VERBATIM)
+add_custom_target(wine_prefix ALL DEPENDS ${DIGIT_TINT_WINEPREFIX}/system.reg)
+
+# The wine server and the background services that the first Wine program
+# starts inherit that program's output pipes, so CTest would wait for them to
+# go idle after every test (and time out listing the tests). Started here,
+# before CTest lists or runs anything and with their output on /dev/null,
+# they serve every test and leave by themselves once nothing has used them
+# for a few seconds.
+set(DIGIT_TINT_WINE_SERVER_UP ${CMAKE_BINARY_DIR}/wine-server-up.cmake)
+file(CONFIGURE OUTPUT ${DIGIT_TINT_WINE_SERVER_UP} @ONLY CONTENT [[
+foreach(step "@DIGIT_TINT_WINESERVER@;--persistent=5" "@DIGIT_TINT_WINE@;wineboot")
+  execute_process(
+    COMMAND env WINEPREFIX=@DIGIT_TINT_WINEPREFIX@ WINEDEBUG=-all ${step}
+    INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null)
+endforeach()
+]])
+set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${DIGIT_TINT_WINE_SERVER_UP})
