@@ -3,8 +3,10 @@
 // names the kill caught it, holds exactly the whole input or exactly the whole
 // output, and one more run in the same directory still gives the right result.
 //
-// Usage: crash_safety TOOL [TRIALS] [SEED]; prints the outcome counts and
-// exits non-zero on the first trial that breaks the promise.
+// Usage: crash_safety TOOL [TRIALS] [SEED] [LATEST_KILL_US]; prints the outcome
+// counts and exits non-zero on the first trial that breaks the promise. Kill
+// moments spread over an unkilled run, or over its first LATEST_KILL_US
+// microseconds, where the take-over renames the exchange file.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -123,7 +125,7 @@ std::string inspect(const fs::path &dir, const Expected &e, bool &is_output) {
 } // namespace
 
 int main(int argc, char **argv) {
-    if (argc < 2) fail("usage: crash_safety TOOL [TRIALS] [SEED]");
+    if (argc < 2) fail("usage: crash_safety TOOL [TRIALS] [SEED] [LATEST_KILL_US]");
     const fs::path tool = fs::absolute(argv[1]);
     const int trials = argc > 2 ? std::atoi(argv[2]) : 200;
     const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 20261208u;
@@ -150,8 +152,10 @@ int main(int argc, char **argv) {
     // Kill moments spread over the length of an unkilled run and a fifth beyond,
     // so that some kills find the result handed back.
     std::mt19937 rng(seed);
-    std::uniform_int_distribution<long long> delay_us(
-        0, std::chrono::duration_cast<std::chrono::microseconds>(run_time).count() * 6 / 5);
+    const long long latest =
+        argc > 4 ? std::atoll(argv[4])
+                 : std::chrono::duration_cast<std::chrono::microseconds>(run_time).count() * 6 / 5;
+    std::uniform_int_distribution<long long> delay_us(0, latest);
     std::map<std::string, int> outcomes;
     int ended_before_kill = 0;
     for (int t = 0; t < trials; ++t) {
