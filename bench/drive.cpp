@@ -36,6 +36,7 @@ struct Options {
 struct Spawned {
     int status = -1;
     double seconds = 0;
+    double cpu_seconds = 0; // user and system time: less moved by other load than wall time
     long max_rss_kib = 0;
 };
 
@@ -63,6 +64,8 @@ Spawned spawn(const std::vector<std::string> &args, const fs::path &dir) {
     s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     s.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     s.max_rss_kib = usage.ru_maxrss;
+    s.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return s;
 }
 
@@ -80,7 +83,7 @@ double median(std::vector<double> v) {
 struct Row {
     long lines = 0;
     std::uintmax_t bytes = 0;
-    double tool_s = 0, cp_s = 0, ratio = 0;
+    double tool_s = 0, cp_s = 0, ratio = 0, tool_cpu_s = 0, cp_cpu_s = 0;
     long rss_kib = 0;
 };
 
@@ -90,7 +93,7 @@ Row measure(const Options &o, const fs::path &work, long lines) {
         fail("generator failed");
     const fs::path run_dir = work / "run";
     fs::create_directories(run_dir);
-    std::vector<double> tool_s, cp_s, ratios;
+    std::vector<double> tool_s, cp_s, ratios, tool_cpu, cp_cpu;
     Row row;
     row.lines = lines;
     row.bytes = fs::file_size(input);
@@ -104,11 +107,15 @@ Row measure(const Options &o, const fs::path &work, long lines) {
         cp_s.push_back(c.seconds);
         tool_s.push_back(t.seconds);
         ratios.push_back(t.seconds / c.seconds);
+        tool_cpu.push_back(t.cpu_seconds);
+        cp_cpu.push_back(c.cpu_seconds);
         row.rss_kib = std::max(row.rss_kib, t.max_rss_kib);
     }
     row.tool_s = median(tool_s);
     row.cp_s = median(cp_s);
     row.ratio = median(ratios);
+    row.tool_cpu_s = median(tool_cpu);
+    row.cp_cpu_s = median(cp_cpu);
     return row;
 }
 
@@ -167,15 +174,17 @@ int main(int argc, char **argv) {
     char pattern[] = "/tmp/digit-tint-bench-XXXXXX";
     if (!mkdtemp(pattern)) fail("cannot make a scratch directory");
     const fs::path work = pattern;
-    std::printf("| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | peak RSS "
-                "KiB |\n|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    std::printf(
+        "| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | CPU ms "
+        "digit-tint / cp | peak RSS KiB |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     long min_rss = 0, max_rss = 0;
     for (long lines : o.sizes) {
         const Row r = measure(o, work, lines);
         const double mb = static_cast<double>(r.bytes) / 1e6;
-        std::printf("| %ld | %.2f | %.2f | %.0f | %.1f | %.2f | %.2f | %ld |\n", r.lines, mb,
-                    r.tool_s * 1e3, static_cast<double>(r.lines) / r.tool_s, mb / r.tool_s,
-                    r.cp_s * 1e3, r.ratio, r.rss_kib);
+        std::printf("| %ld | %.2f | %.2f | %.0f | %.1f | %.2f | %.2f | %.1f / %.1f | %ld |\n",
+                    r.lines, mb, r.tool_s * 1e3, static_cast<double>(r.lines) / r.tool_s,
+                    mb / r.tool_s, r.cp_s * 1e3, r.ratio, r.tool_cpu_s * 1e3, r.cp_cpu_s * 1e3,
+                    r.rss_kib);
         std::fflush(stdout);
         min_rss = min_rss ? std::min(min_rss, r.rss_kib) : r.rss_kib;
         max_rss = std::max(max_rss, r.rss_kib);
