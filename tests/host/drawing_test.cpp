@@ -12,16 +12,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool on_path(const std::string &program) {
-    const char *path = std::getenv("PATH");
-    std::string dirs = path ? path : "";
-    for (std::size_t start = 0, end; start <= dirs.size(); start = end + 1) {
-        end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
-            return true;
-    }
-    return false;
+bool chromium_runs() {
+    host::ToolRun run;
+    std::string error;
+    return host::run_tool("chromium", {"--version"}, fs::temp_directory_path(), run, error) &&
+           run.status == 0;
 }
 
 // Chromium's screenshot of the drawing, as in the README.
@@ -63,7 +58,7 @@ Pixels count_pixels(const fs::path &png) {
 }
 
 TEST(Drawing, RendersThePlanWithMarkedDigitsInChromium) {
-    if (!on_path("chromium")) {
+    if (!chromium_runs()) {
         if (std::getenv("CI")) FAIL() << "chromium is missing: .ci/install-deps installs it";
         GTEST_SKIP() << "chromium is not installed";
     }
