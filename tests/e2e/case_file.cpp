@@ -112,7 +112,8 @@ std::vector<Case> load_cases(const std::string &path) {
         std::string rest = line.size() > 4 + word.size() ? line.substr(4 + word.size()) : "";
         if (word == "#") continue;
         if (word == "case") {
-            cases.push_back(Case{rest, path + ":" + std::to_string(number), {}, {}, {}, 0, {}, {}});
+            cases.push_back(
+                Case{rest, path + ":" + std::to_string(number), {}, {}, {}, 0, {}, {}, {}});
         } else if (word == "args") {
             current().args = split_args(rest);
         } else if (word == "file") {
@@ -123,6 +124,8 @@ std::vector<Case> load_cases(const std::string &path) {
             auto blank = rest.find(' ');
             current().expected_files[rest.substr(0, blank)] =
                 current().inputs.at(rest.substr(blank + 1));
+        } else if (word == "names" && (rest == "keep case" || rest == "ignore case")) {
+            current().names = rest;
         } else if (word == "status") {
             current().status = std::stoi(rest);
         } else if (word == "stdout" || word == "stderr") {

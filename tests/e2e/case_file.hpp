@@ -8,6 +8,8 @@
 //   @@ expect <name>           lines the file must hold, each ended with CR LF
 //   @@ same <name> <input>     the file must hold that input file's bytes
 //   @@ stdout / @@ stderr      lines expected there, each ended with LF
+//   @@ names keep case         the case holds only where the tool's file names
+//   @@ names ignore case       tell case apart, or only where they do not
 //   @@ # ...                   a comment
 //
 // A file left in the directory that no expect or same line names fails the
@@ -32,6 +34,7 @@ struct Case {
     std::map<std::string, std::string> expected_files;
     int status = 0;
     std::string expected_out, expected_err;
+    std::string names; // "", "keep case" or "ignore case"
 };
 
 std::vector<Case> load_cases(const std::string &path);

@@ -1,5 +1,6 @@
 #include "tool_run.hpp"
 
+#include <cctype>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
@@ -46,6 +47,12 @@ std::string read_file(const fs::path &path) {
 
 int reported_status(int status) {
     return status & 0xFF;
+}
+
+bool tool_ignores_case() {
+    std::string tool = env_or("DIGIT_TINT", "");
+    for (char &c : tool) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tool.size() >= 4 && tool.compare(tool.size() - 4, 4, ".exe") == 0;
 }
 
 static std::vector<std::string> command(const std::vector<std::string> &args) {

@@ -26,7 +26,12 @@ std::string read_file(const std::filesystem::path &path);
 // Runs the tool (DIGIT_TINT, under DIGIT_TINT_EMULATOR where set) in dir.
 Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string> &args);
 
-// What an exit(status) of the tool reads as once it reaches the shell.
+// What an exit(status) of the tool reads as once it reaches the shell: its
+// low byte, for a Windows exit code under Wine as well (-1 reads 255).
 int reported_status(int status);
+
+// Whether the tool reaches "jwc_temp.txt" and "JWC_TEMP.TXT" as one file:
+// a Windows program does so wherever it runs, under Wine too.
+bool tool_ignores_case();
 
 } // namespace e2e
