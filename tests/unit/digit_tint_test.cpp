@@ -12,7 +12,9 @@ struct RewriteCase {
     std::string expected;
 };
 
-void PrintTo(const RewriteCase &c, std::ostream *os) { *os << c.text; }
+void PrintTo(const RewriteCase &c, std::ostream *os) {
+    *os << c.text;
+}
 
 std::string rewrite(const std::string &text, char pen) {
     unsigned char out[rewrite_size];
