@@ -12,6 +12,9 @@ cmake --workflow --preset debug
 echo "== release build"
 cmake --workflow --preset release
 
+echo "== windows: static digit-tint.exe cross-built with MinGW-w64, every test under Wine, zip"
+cmake --workflow --preset windows
+
 echo "== fuzz: corpus regression run, then a short fuzzing run (clang, ASan+UBSan)"
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

@@ -1,3 +1,5 @@
+# Tests of the Windows build beyond the unit tests, which Wine runs as they are.
+
 # The case runner spawns the tool with fork and exec, so it is no Windows
 # program: a native build of the same runner, from the same tree, runs every
 # case against the .exe under Wine.
@@ -14,3 +16,9 @@ ExternalProject_Add(native_e2e_runner
 add_test(NAME e2e_cases_under_wine COMMAND ${DIGIT_TINT_NATIVE_DIR}/tests/e2e_tests)
 set_tests_properties(e2e_cases_under_wine PROPERTIES
   ENVIRONMENT "DIGIT_TINT=$<TARGET_FILE:digit-tint>;DIGIT_TINT_EMULATOR=${DIGIT_TINT_WINE};${DIGIT_TINT_WINE_ENV}")
+
+# A bare Windows has its own system DLLs and nothing else: the .exe must bring
+# every other piece with it.
+add_test(NAME exe_imports_only_system_dlls
+  COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:digit-tint> -DOBJDUMP=${CMAKE_OBJDUMP}
+          -P ${PROJECT_SOURCE_DIR}/cmake/check-system-dlls.cmake)
