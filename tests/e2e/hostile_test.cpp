@@ -34,6 +34,10 @@ struct LongLine {
     std::string expected_line;
 };
 
+void PrintTo(const LongLine &c, std::ostream *os) {
+    *os << c.name;
+}
+
 class PastTheReadBuffer : public testing::TestWithParam<LongLine> {};
 
 TEST_P(PastTheReadBuffer, LinesAreHandledInPiecesOf254Bytes) {
