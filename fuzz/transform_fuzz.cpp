@@ -131,16 +131,24 @@ void clear_directory() {
     for (const char *name : names) std::remove(name);
 }
 
+std::string working_directory;
+
+// At the fuzzer's exit: the files of the last run, then the directory itself.
+void remove_working_directory() {
+    clear_directory();
+    std::remove(working_directory.c_str());
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     // A private working directory, entered once; trace output is not wanted.
-    fs::path base = fs::temp_directory_path() / "digit-tint-fuzz-XXXXXX";
-    std::string dir = base.string();
-    if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0) {
+    working_directory = (fs::temp_directory_path() / "digit-tint-fuzz-XXXXXX").string();
+    if (!mkdtemp(working_directory.data()) || chdir(working_directory.c_str()) != 0) {
         std::perror("digit-tint fuzz: working directory");
         std::abort();
     }
+    std::atexit(remove_working_directory);
     if (!std::freopen("/dev/null", "w", stdout)) std::abort();
     return 0;
 }
