@@ -245,7 +245,8 @@ constexpr int ptrace_refused = 123;
 // -2 where this system lets no process trace its child.
 long peak_rss_kib(const fs::path &dir, const std::string &input) {
     e2e::write_file(dir / "jwc_temp.txt", input);
-    const char *tool = std::getenv("DIGIT_TINT");
+    const std::string tool =
+        fs::absolute(std::getenv("DIGIT_TINT")).string(); // the child changes directory
     const pid_t pid = fork();
     if (pid == 0) {
         const int null = open("/dev/null", O_WRONLY);
@@ -253,7 +254,7 @@ long peak_rss_kib(const fs::path &dir, const std::string &input) {
         if (null < 0 || chdir(dir.c_str()) != 0) _exit(121);
         dup2(null, 1);
         setenv("ASAN_OPTIONS", "detect_leaks=0", 1); // the leak check cannot run traced
-        execl(tool, tool, static_cast<char *>(nullptr));
+        execl(tool.c_str(), tool.c_str(), static_cast<char *>(nullptr));
         _exit(122);
     }
     long kib = -1;
