@@ -106,6 +106,21 @@ bool permissions_stop_reads(const fs::path &dir) {
     return refused;
 }
 
+constexpr unsigned nobody = 65534;
+
+// Running the tool as another user needs root and no emulator of ours in between.
+bool can_switch_user() {
+    const char *emulator = std::getenv("DIGIT_TINT_EMULATOR");
+    return geteuid() == 0 && !(emulator && *emulator);
+}
+
+// Gives dir and what it holds to user, keeping their permission bits.
+void hand_over(const fs::path &dir, unsigned user) {
+    EXPECT_EQ(chown(dir.c_str(), user, user), 0);
+    for (const auto &entry : fs::directory_iterator(dir))
+        EXPECT_EQ(chown(entry.path().c_str(), user, user), 0);
+}
+
 void PrintTo(const Refusal &c, std::ostream *os) {
     *os << c.name;
 }
@@ -115,10 +130,19 @@ class Refusals : public testing::TestWithParam<Refusal> {};
 TEST_P(Refusals, AreReportedAndLeaveTheSelectionWhole) {
     const Refusal &c = GetParam();
     const fs::path dir = e2e::scratch_dir(std::string("refusal_") + c.name);
-    if (c.needs_permissions && !permissions_stop_reads(dir))
-        GTEST_SKIP() << "permission bits do not stop this process (running as root?)";
+    // Permission bits do not stop root: run the tool as an unprivileged user then.
+    const unsigned as_user = c.needs_permissions && !permissions_stop_reads(dir) ? nobody : 0;
+    if (as_user != 0 && !can_switch_user())
+        GTEST_SKIP() << "permission bits do not stop this process, and it cannot run the tool as "
+                        "another user";
     c.set_up(dir);
-    const e2e::Outcome o = e2e::run_tool(dir, {});
+    if (as_user != 0) hand_over(dir, as_user);
+    const e2e::Outcome o = e2e::run_tool(dir, {}, as_user);
+    if (o.status == e2e::not_started) {
+        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(dir);
+        GTEST_SKIP() << "the tool cannot be started as user " << as_user << " here";
+    }
     // Give every permission back, so that what was left can be read and removed.
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
     std::map<std::string, std::string> left;

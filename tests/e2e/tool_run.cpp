@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <grp.h>
 #include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
@@ -66,7 +67,7 @@ static std::vector<std::string> command(const std::vector<std::string> &args) {
     return cmd;
 }
 
-Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args) {
+Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args, unsigned as_user) {
     // stdout and stderr go to files beside the directory, not into it
     const fs::path out_path = dir.string() + ".stdout", err_path = dir.string() + ".stderr";
     std::vector<std::string> cmd = command(args);
@@ -82,8 +83,11 @@ Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args) {
         dup2(in, 0);
         dup2(out, 1);
         dup2(err, 2);
+        if (as_user != 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(as_user) != 0 || setuid(as_user) != 0))
+            _exit(not_started);
         execvp(argv[0], argv.data());
-        _exit(122);
+        _exit(not_started);
     }
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);

@@ -24,7 +24,13 @@ void write_file(const std::filesystem::path &path, const std::string &bytes);
 std::string read_file(const std::filesystem::path &path);
 
 // Runs the tool (DIGIT_TINT, under DIGIT_TINT_EMULATOR where set) in dir.
-Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string> &args);
+// With as_user other than 0 the tool runs under that user and group id, so
+// that a test running as root can see permission bits take effect.
+Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string> &args,
+                 unsigned as_user = 0);
+
+// The status run_tool reports when the tool could not be started at all.
+constexpr int not_started = 122;
 
 // What an exit(status) of the tool reads as once it reaches the shell: its
 // low byte, for a Windows exit code under Wine as well (-1 reads 255).
