@@ -32,16 +32,12 @@ void set_angle(const char *value) {
     if (std::fabs(v) < 360.0) ANGLE = v;
 }
 
-bool is_space(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 // The value's first word, cut to what ChS001 holds.
 void set_word(const char *value) {
-    while (is_space(*value)) ++value;
+    scan::skip_space(value);
     if (*value == '\0') return;
     int n = 0;
-    while (n < ChS001_size - 1 && value[n] != '\0' && !is_space(value[n])) {
+    while (n < ChS001_size - 1 && value[n] != '\0' && !scan::is_space(value[n])) {
         ChS001[n] = value[n];
         ++n;
     }

@@ -9,7 +9,7 @@
 
 namespace scan {
 
-static bool is_space(unsigned char c) {
+bool is_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 static bool is_digit(unsigned char c) {
@@ -23,7 +23,7 @@ static char lower(char c) {
 }
 
 void skip_space(const char *&p) {
-    while (is_space(static_cast<unsigned char>(*p))) ++p;
+    while (is_space(*p)) ++p;
 }
 
 // ---- strtod --------------------------------------------------------------

@@ -10,6 +10,7 @@
 
 namespace scan {
 
+bool is_space(char c); // isspace in the C locale
 void skip_space(const char *&p);
 bool lf(const char *&p, double &target); // "%lf"
 bool d(const char *&p, int &target);     // "%d"
