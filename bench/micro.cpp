@@ -4,12 +4,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "reader/jw_pattern.hpp"
-#include "recolour/digit_tint.hpp"
-#include "state/state.hpp"
+#include "reader/read_records.hpp"
+#include "recolour/digit_runs.hpp"
+#include "state/run_state.hpp"
 #include "stream/format.hpp"
 #include "stream/scan.hpp"
 #include "stream/text_in.hpp"
@@ -17,7 +18,7 @@
 
 namespace {
 
-void BM_TintDigits(benchmark::State &state) {
+void BM_MarkDigitRuns(benchmark::State &state) {
     const std::vector<std::string> texts = {"\x8b\x8f\x8a\xd4 101\x8d\x86\x8e\xba", "7280",
                                             "W1200xH2100", "\x93\xfa\x95\x74 2026-12-08",
                                             "\x8f\xb0\x96\xca\x90\xcf 24.5\x82\x8d\x82\x51"};
@@ -25,10 +26,10 @@ void BM_TintDigits(benchmark::State &state) {
     for (auto _ : state)
         for (const auto &t : texts)
             benchmark::DoNotOptimize(
-                tint_digits(reinterpret_cast<const unsigned char *>(t.c_str()), '5', out));
+                mark_digit_runs(reinterpret_cast<const unsigned char *>(t.c_str()), '5', out));
     state.SetItemsProcessed(state.iterations() * static_cast<long>(texts.size()));
 }
-BENCHMARK(BM_TintDigits);
+BENCHMARK(BM_MarkDigitRuns);
 
 // One record line per kind; the reader reads a file of 1000 of them per
 // iteration and writes to a null device.
@@ -57,20 +58,15 @@ std::string kind_file(int kind) {
 void BM_Reader(benchmark::State &state) {
     const int kind = static_cast<int>(state.range(0));
     const std::string path = kind_file(kind);
-    reset_state();
     for (auto _ : state) {
-        fp = stream::open_in(path.c_str());
-        fpw = stream::open_out("/dev/null");
-        if (!fp || !fpw) {
+        auto run = std::make_unique<RunState>();
+        if (!stream::open_in(run->input, path.c_str()) ||
+            !stream::open_out(run->output, "/dev/null")) {
             state.SkipWithError("cannot open the record file");
             break;
         }
-        JW_PATTERN(lines_per_file, lines_per_file);
-        stream::close_in(fp);
-        stream::close_out(fpw);
+        read_records(*run, lines_per_file, lines_per_file);
     }
-    fp = nullptr;
-    fpw = nullptr;
     std::filesystem::remove(path);
     state.SetItemsProcessed(state.iterations() * lines_per_file);
     state.SetLabel(kinds[kind].name);

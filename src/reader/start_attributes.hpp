@@ -1,15 +1,19 @@
-// The first value of each drawing attribute, and the closing block that sets
-// the drawing back to them after the output.
+// The first value of each drawing setting: filled as the record lines are
+// read, written back by the closing block.
 #pragma once
 
-void first_seen_group();
-void first_seen_layer();
-void first_seen_type();
-void first_seen_color();
-void first_seen_tens();
-void first_seen_mojik();
-void first_seen_text_type(); // after a numbered cn record
-void first_seen_free_size(); // after a "cn0" record
+#include "state/run_state.hpp"
 
-// Appends the closing block to fpw.
-void IniZokusei();
+// A start attribute stays open while it holds not_yet_seen, so a record that
+// itself carries 20 leaves it open for the next one.
+inline void take_first(int &start, int current) {
+    if (start == not_yet_seen) start = current;
+}
+
+// The first text size record decides for the whole run; a free size is
+// taken whole, with the values its record just scanned.
+inline void take_first_free_size(StartAttributes &start, const FreeSize &current) {
+    if (start.text_type != not_yet_seen) return;
+    start.text_type = 0;
+    start.free_size = current;
+}

@@ -34,4 +34,37 @@ void add_fixed(LineBuf &b, double v, int decimals); // "%.Nf"
 void add_int(LineBuf &b, long long v);              // "%d", "%u"
 void add_hex(LineBuf &b, std::uint32_t v);          // "%x"
 
+// Pieces of a formatted line that are not text or a decimal integer.
+struct Fixed {
+    double value;
+    int decimals;
+};
+struct Hex {
+    std::uint32_t value;
+};
+
+inline void add_piece(LineBuf &b, std::string_view text) {
+    add(b, text);
+}
+inline void add_piece(LineBuf &b, long long v) {
+    add_int(b, v);
+}
+inline void add_piece(LineBuf &b, Fixed f) {
+    add_fixed(b, f.value, f.decimals);
+}
+inline void add_piece(LineBuf &b, Hex h) {
+    add_hex(b, h.value);
+}
+
+// Appends every piece in order: one call for a whole trace line.
+template <class... Pieces> void append(LineBuf &b, const Pieces &...pieces) {
+    (add_piece(b, pieces), ...);
+}
+
+template <class... Pieces> LineBuf line_of(const Pieces &...pieces) {
+    LineBuf b;
+    append(b, pieces...);
+    return b;
+}
+
 } // namespace stream

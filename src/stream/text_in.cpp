@@ -5,62 +5,57 @@
 
 namespace stream {
 
-struct TextIn {
-    std::FILE *file;
-    unsigned char buf[1 << 16];
-    std::size_t pos; // next byte to hand out
-    std::size_t len; // bytes held in buf
-    bool at_end;     // the file gave its last byte
-    bool failed;     // a read error was met
-    bool in_use;
-};
-
-// One input is open at a time; a fixed slot keeps the tool free of heap use.
-static TextIn slot;
-
 // Moves what is left to the front and reads more behind it.
-static bool refill(TextIn *in) {
-    if (in->at_end) return false;
-    std::memmove(in->buf, in->buf + in->pos, in->len - in->pos);
-    in->len -= in->pos;
-    in->pos = 0;
-    std::size_t n = std::fread(in->buf + in->len, 1, sizeof in->buf - in->len, in->file);
+static bool refill(TextIn &in) {
+    if (in.at_end) return false;
+    std::memmove(in.buf, in.buf + in.pos, in.len - in.pos);
+    in.len -= in.pos;
+    in.pos = 0;
+    std::size_t n = std::fread(in.buf + in.len, 1, sizeof in.buf - in.len, in.file);
     if (n == 0) {
-        in->at_end = true;
-        in->failed = std::ferror(in->file) != 0;
+        in.at_end = true;
+        in.failed = std::ferror(in.file) != 0;
         return false;
     }
-    in->len += n;
+    in.len += n;
     return true;
 }
 
-TextIn *open_in(const char *name) {
-    if (slot.in_use) return nullptr;
-    std::FILE *file = std::fopen(name, "rb");
-    if (!file) return nullptr;
-    slot.file = file;
-    slot.pos = slot.len = 0;
-    slot.at_end = slot.failed = false;
-    slot.in_use = true;
+static void start_reading(TextIn &in) {
+    in.pos = in.len = 0;
+    in.at_end = in.failed = false;
+}
+
+bool open_in(TextIn &in, const char *name) {
+    close_in(in);
+    in.file = std::fopen(name, "rb");
+    if (!in.file) return false;
+    start_reading(in);
     // A directory opens on some systems and fails on the first read; read
     // ahead now so it is refused here like on the others.
-    refill(&slot);
-    if (slot.failed) {
-        close_in(&slot);
-        return nullptr;
+    refill(in);
+    if (in.failed) {
+        close_in(in);
+        return false;
     }
-    return &slot;
+    return true;
+}
+
+bool rewind_in(TextIn &in) {
+    if (!in.file || std::fseek(in.file, 0, SEEK_SET) != 0) return false;
+    start_reading(in);
+    return true;
 }
 
 // Copies bytes up to the first CR or LF, at most room of them.
-static std::size_t copy_plain(TextIn *in, char *out, std::size_t room) {
-    std::size_t avail = in->len - in->pos;
+static std::size_t copy_plain(TextIn &in, char *out, std::size_t room) {
+    std::size_t avail = in.len - in.pos;
     if (avail > room) avail = room;
-    const unsigned char *from = in->buf + in->pos;
+    const unsigned char *from = in.buf + in.pos;
     std::size_t n = 0;
     while (n < avail && from[n] != '\n' && from[n] != '\r') ++n;
     std::memcpy(out, from, n);
-    in->pos += n;
+    in.pos += n;
     return n;
 }
 
@@ -68,10 +63,10 @@ static std::size_t copy_plain(TextIn *in, char *out, std::size_t room) {
 // memchr and copied to out unless out is null; 0 where the line runs past the buffer or past max,
 // which the byte-wise path below then takes. Same result as that path: a CR before the LF goes,
 // other CRs stay.
-static std::size_t read_whole_line(TextIn *in, char *out, std::size_t max) {
-    std::size_t window = in->len - in->pos;
+static std::size_t read_whole_line(TextIn &in, char *out, std::size_t max) {
+    std::size_t window = in.len - in.pos;
     if (window > max + 1) window = max + 1;
-    const unsigned char *from = in->buf + in->pos;
+    const unsigned char *from = in.buf + in.pos;
     const auto *lf = static_cast<const unsigned char *>(std::memchr(from, '\n', window));
     if (!lf) return 0;
     std::size_t k = static_cast<std::size_t>(lf - from); // bytes before the LF
@@ -83,34 +78,34 @@ static std::size_t read_whole_line(TextIn *in, char *out, std::size_t max) {
         out[n - 1] = '\n';
         out[n] = '\0';
     }
-    in->pos += k + 1;
+    in.pos += k + 1;
     return n;
 }
 
-std::size_t read_line(TextIn *in, char *out, std::size_t cap) {
+std::size_t read_line(TextIn &in, char *out, std::size_t cap) {
     std::size_t n = 0;
     const std::size_t max = cap - 1;
-    if (max > 0 && in->pos < in->len) {
+    if (max > 0 && in.pos < in.len) {
         n = read_whole_line(in, out, max);
         if (n != 0) return n;
     }
     while (n < max) {
-        if (in->pos == in->len && !refill(in)) break;
+        if (in.pos == in.len && !refill(in)) break;
         n += copy_plain(in, out + n, max - n);
-        if (n == max || in->pos == in->len) continue;
-        unsigned char c = in->buf[in->pos];
+        if (n == max || in.pos == in.len) continue;
+        unsigned char c = in.buf[in.pos];
         if (c == '\r') {
-            if (in->pos + 1 == in->len) refill(in); // look at the byte behind it
-            if (in->pos + 1 < in->len && in->buf[in->pos + 1] == '\n') {
-                in->pos += 2;
+            if (in.pos + 1 == in.len) refill(in); // look at the byte behind it
+            if (in.pos + 1 < in.len && in.buf[in.pos + 1] == '\n') {
+                in.pos += 2;
                 out[n++] = '\n';
                 break;
             }
-            ++in->pos;
+            ++in.pos;
             out[n++] = '\r';
             continue;
         }
-        ++in->pos; // a line feed
+        ++in.pos; // a line feed
         out[n++] = '\n';
         break;
     }
@@ -118,22 +113,21 @@ std::size_t read_line(TextIn *in, char *out, std::size_t cap) {
     return n;
 }
 
-std::size_t skip_line(TextIn *in) {
-    if (in->pos < in->len)
+std::size_t skip_line(TextIn &in) {
+    if (in.pos < in.len)
         if (const std::size_t n = read_whole_line(in, nullptr, line_buffer_size - 1)) return n;
     char piece[line_buffer_size];
     return read_line(in, piece, sizeof piece);
 }
 
-bool read_failed(const TextIn *in) {
-    return in->failed;
+bool read_failed(const TextIn &in) {
+    return in.failed;
 }
 
-void close_in(TextIn *in) {
-    if (!in || !in->in_use) return;
-    std::fclose(in->file);
-    in->file = nullptr;
-    in->in_use = false;
+void close_in(TextIn &in) {
+    if (!in.file) return;
+    std::fclose(in.file);
+    in.file = nullptr;
 }
 
 } // namespace stream

@@ -4,28 +4,46 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 namespace stream {
 
-struct TextIn;
-
 constexpr std::size_t line_buffer_size = 255; // one read returns at most 254 bytes
 
-// Opens name for reading; null when it cannot be opened or is not readable
+struct TextIn;
+void close_in(TextIn &in);
+
+// One open input file and its read-ahead; closes itself.
+struct TextIn {
+    std::FILE *file = nullptr;
+    unsigned char buf[1 << 16];
+    std::size_t pos = 0; // next byte to hand out
+    std::size_t len = 0; // bytes held in buf
+    bool at_end = false; // the file gave its last byte
+    bool failed = false; // a read error was met
+
+    TextIn() = default;
+    TextIn(const TextIn &) = delete;
+    TextIn &operator=(const TextIn &) = delete;
+    ~TextIn() { close_in(*this); }
+};
+
+// Opens name for reading; false when it cannot be opened or is not readable
 // (a directory, for one), so that callers report it the same way everywhere.
-TextIn *open_in(const char *name);
+bool open_in(TextIn &in, const char *name);
+
+// Starts reading again from the first byte; false when the file cannot seek.
+bool rewind_in(TextIn &in);
 
 // Reads up to cap - 1 bytes into out, stopping after a newline; terminates
 // out and returns the number of bytes read, 0 at the end of the file.
-std::size_t read_line(TextIn *in, char *out, std::size_t cap);
+std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 
 // Passes over what read_line with a buffer of line_buffer_size would read,
 // without copying it; returns the same count.
-std::size_t skip_line(TextIn *in);
+std::size_t skip_line(TextIn &in);
 
 // True once a read failed for another reason than the end of the file.
-bool read_failed(const TextIn *in);
-
-void close_in(TextIn *in);
+bool read_failed(const TextIn &in);
 
 } // namespace stream

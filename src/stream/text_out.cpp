@@ -5,44 +5,31 @@
 
 namespace stream {
 
-struct TextOut {
-    std::FILE *file;
-    char buf[1 << 16];
-    std::size_t len;
-    bool line_open; // the last byte written was not a newline
-    bool failed;
-    bool in_use;
-};
-
-static TextOut slot;
-
-static void flush(TextOut *out) {
-    if (out->len && std::fwrite(out->buf, 1, out->len, out->file) != out->len) out->failed = true;
-    out->len = 0;
+static void flush(TextOut &out) {
+    if (out.len && std::fwrite(out.buf, 1, out.len, out.file) != out.len) out.failed = true;
+    out.len = 0;
 }
 
-static void append_raw(TextOut *out, const char *bytes, std::size_t n) {
-    if (out->len + n > sizeof out->buf) flush(out);
-    if (n > sizeof out->buf) {
-        if (std::fwrite(bytes, 1, n, out->file) != n) out->failed = true;
+static void append_raw(TextOut &out, const char *bytes, std::size_t n) {
+    if (out.len + n > sizeof out.buf) flush(out);
+    if (n > sizeof out.buf) {
+        if (std::fwrite(bytes, 1, n, out.file) != n) out.failed = true;
         return;
     }
-    std::memcpy(out->buf + out->len, bytes, n);
-    out->len += n;
+    std::memcpy(out.buf + out.len, bytes, n);
+    out.len += n;
 }
 
-TextOut *open_out(const char *name) {
-    if (slot.in_use) return nullptr;
-    std::FILE *file = std::fopen(name, "wb");
-    if (!file) return nullptr;
-    slot.file = file;
-    slot.len = 0;
-    slot.line_open = slot.failed = false;
-    slot.in_use = true;
-    return &slot;
+bool open_out(TextOut &out, const char *name) {
+    close_out(out);
+    out.file = std::fopen(name, "wb");
+    if (!out.file) return false;
+    out.len = 0;
+    out.line_open = out.failed = false;
+    return true;
 }
 
-void put(TextOut *out, std::string_view bytes) {
+void put(TextOut &out, std::string_view bytes) {
     if (bytes.empty()) return;
     std::size_t start = 0;
     while (start < bytes.size()) {
@@ -55,21 +42,20 @@ void put(TextOut *out, std::string_view bytes) {
         append_raw(out, "\r\n", 2);
         start = nl + 1;
     }
-    out->line_open = bytes.back() != '\n';
+    out.line_open = bytes.back() != '\n';
 }
 
-void end_open_line(TextOut *out) {
-    if (out->line_open) put(out, "\n");
+void end_open_line(TextOut &out) {
+    if (out.line_open) put(out, "\n");
 }
 
-bool close_out(TextOut *out) {
-    if (!out || !out->in_use) return false;
+bool close_out(TextOut &out) {
+    if (!out.file) return false;
     flush(out);
-    bool ok = !out->failed;
-    if (std::fflush(out->file) != 0) ok = false;
-    if (std::fclose(out->file) != 0) ok = false;
-    out->file = nullptr;
-    out->in_use = false;
+    bool ok = !out.failed;
+    if (std::fflush(out.file) != 0) ok = false;
+    if (std::fclose(out.file) != 0) ok = false;
+    out.file = nullptr;
     return ok;
 }
 

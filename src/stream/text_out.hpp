@@ -3,22 +3,39 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string_view>
 
 namespace stream {
 
 struct TextOut;
+bool close_out(TextOut &out);
 
-// Creates or truncates name; null when that fails.
-TextOut *open_out(const char *name);
+// One open output file and its write buffer; closes itself.
+struct TextOut {
+    std::FILE *file = nullptr;
+    char buf[1 << 16];
+    std::size_t len = 0;
+    bool line_open = false; // the last byte written was not a newline
+    bool failed = false;    // a write failed
 
-void put(TextOut *out, std::string_view bytes);
+    TextOut() = default;
+    TextOut(const TextOut &) = delete;
+    TextOut &operator=(const TextOut &) = delete;
+    ~TextOut() { close_out(*this); }
+};
+
+// Creates or truncates name; false when that fails.
+bool open_out(TextOut &out, const char *name);
+
+void put(TextOut &out, std::string_view bytes);
 
 // Ends the output line when the last bytes written left it open, so that
 // nothing written next is glued onto it.
-void end_open_line(TextOut *out);
+void end_open_line(TextOut &out);
 
-// Flushes and closes; false when any write, the flush or the close failed.
-bool close_out(TextOut *out);
+// Flushes and closes; false when any write, the flush or the close failed,
+// or when nothing was open.
+bool close_out(TextOut &out);
 
 } // namespace stream

@@ -23,12 +23,14 @@ fs::path temp_file(const std::string &name) {
 std::vector<std::string> read_lines(const std::string &bytes) {
     const fs::path path = temp_file("in");
     std::ofstream(path, std::ios::binary) << bytes;
-    stream::TextIn *in = stream::open_in(path.string().c_str());
     std::vector<std::string> lines;
-    char buf[stream::line_buffer_size];
-    for (std::size_t n; in && (n = stream::read_line(in, buf, sizeof buf)) != 0;)
-        lines.emplace_back(buf, n);
-    stream::close_in(in);
+    {
+        stream::TextIn in;
+        char buf[stream::line_buffer_size];
+        const bool opened = stream::open_in(in, path.string().c_str());
+        for (std::size_t n; opened && (n = stream::read_line(in, buf, sizeof buf)) != 0;)
+            lines.emplace_back(buf, n);
+    }
     fs::remove(path);
     return lines;
 }
@@ -70,16 +72,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<ReadCase> &p) { return std::string(p.param.name); });
 
 TEST(OpenIn, RefusesWhatCannotBeRead) {
-    EXPECT_EQ(stream::open_in(temp_file("missing").string().c_str()), nullptr);
-    EXPECT_EQ(stream::open_in(fs::temp_directory_path().string().c_str()), nullptr);
+    stream::TextIn in;
+    EXPECT_FALSE(stream::open_in(in, temp_file("missing").string().c_str()));
+    EXPECT_FALSE(stream::open_in(in, fs::temp_directory_path().string().c_str()));
 }
 
 std::string written(const std::vector<std::string> &pieces, bool end_line) {
     const fs::path path = temp_file("out");
-    stream::TextOut *out = stream::open_out(path.string().c_str());
-    for (const auto &p : pieces) stream::put(out, p);
-    if (end_line) stream::end_open_line(out);
-    EXPECT_TRUE(stream::close_out(out));
+    {
+        stream::TextOut out;
+        EXPECT_TRUE(stream::open_out(out, path.string().c_str()));
+        for (const auto &p : pieces) stream::put(out, p);
+        if (end_line) stream::end_open_line(out);
+        EXPECT_TRUE(stream::close_out(out));
+    }
     std::stringstream s;
     {
         // closed before the remove: Windows refuses to remove an open file

@@ -1,4 +1,5 @@
-// The files of one transform, all in the working directory.
+// The files of one transform, all in the working directory, and the
+// take-over of the selection that the host left.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,14 @@ constexpr const char *step_name2 = "JWC_x2x2.$$$";
 constexpr const char *exchange_name = "JWC_TEMP.TXT"; // read, and finally replaced
 constexpr const char *work_name = "JWC_TEMP.$$$";     // the output is built here
 
+// Lines beyond this are refused as a whole; also the most the reader reads.
 constexpr std::uint32_t line_limit = 150000;
+
+// Moves the host's file to exchange_name through the step names. Where the
+// host's name is not there, the file is looked for under exchange_name.
+void take_over_exchange_file();
+
+// The "Cannot open file: <name> " message on stderr.
+void report_cannot_open(const char *name);
 
 } // namespace exchange

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 
 // The longest rewrite of a 231-byte text (116 lone digits between 115 other
 // bytes) and its terminator.
@@ -13,10 +12,7 @@ constexpr std::size_t rewrite_size = 810;
 // Rewrites the NUL-terminated text into out (rewrite_size bytes), terminates
 // it and returns its length. A lead byte left without its trail byte at the
 // end is dropped; a run still open at the end is not closed.
-std::size_t tint_digits(const unsigned char *text, char pen, unsigned char *out);
+std::size_t mark_digit_runs(const unsigned char *text, char pen, unsigned char *out);
 
-// The pen digit iMode3 chooses: 1..9 themselves, anything else 5.
-char pen_digit(int mode);
-
-// Recolours ChSTR and writes the record with MojiOutSS; returns 0.
-int DIGIT_TINT(std::uint32_t jd_x);
+// The pen digit a pen switch chooses: 1..9 themselves, anything else 5.
+char pen_digit(int pen_switch);

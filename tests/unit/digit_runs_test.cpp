@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "recolour/digit_tint.hpp"
+#include "recolour/digit_runs.hpp"
 
 namespace {
 
@@ -18,7 +18,8 @@ void PrintTo(const RewriteCase &c, std::ostream *os) {
 
 std::string rewrite(const std::string &text, char pen) {
     unsigned char out[rewrite_size];
-    std::size_t n = tint_digits(reinterpret_cast<const unsigned char *>(text.c_str()), pen, out);
+    std::size_t n =
+        mark_digit_runs(reinterpret_cast<const unsigned char *>(text.c_str()), pen, out);
     return std::string(reinterpret_cast<char *>(out), n);
 }
 

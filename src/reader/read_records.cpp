@@ -1,0 +1,143 @@
+#include "reader/read_records.hpp"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "reader/hand_points.hpp"
+#include "reader/record_line.hpp"
+#include "reader/setting_lines.hpp"
+#include "reader/text_records.hpp"
+#include "state/trace_levels.hpp"
+#include "stream/console.hpp"
+#include "stream/format.hpp"
+#include "stream/scan.hpp"
+#include "stream/text_in.hpp"
+#include "stream/text_out.hpp"
+
+namespace {
+
+// Comments, the drawing mark and other setting lines come back unchanged.
+void echo(RunState &run, const RecordLine &line) {
+    stream::put(run.output, std::string_view(line.text, line.len));
+}
+
+// Geometry and header tables: read, not handed back, and nothing they
+// carry shows anywhere.
+void consume(RunState &, const RecordLine &) {}
+
+void header(RunState &run, const RecordLine &) {
+    stream::put(run.output, "hd\n");
+    run.phase.marker = 1;
+}
+
+// A line element moves the phase on unless its ends are one point; numbers
+// that do not scan keep the ends of the line element before.
+void line_element(RunState &run, const RecordLine &line) {
+    double *ends = run.phase.line_ends;
+    const char *p = text_from(line, 1);
+    for (int i = 0; i < 4; ++i)
+        if (!scan::lf(p, ends[i])) break;
+    if (ends[0] == ends[2] && ends[1] == ends[3]) return;
+    run.phase.marker = 3;
+}
+
+struct Head {
+    std::string_view head;
+    void (*read)(RunState &, const RecordLine &);
+};
+
+// The first head that the record line begins with decides; a line whose head
+// is not here is dropped. Longer heads stand before the shorter ones they
+// extend.
+constexpr Head heads[] = {
+    {"#", echo},  // comment
+    {"bz", echo}, // drawing mark
+    {" ", line_element},
+    {"cc", echo},
+    {"cn", read_text_size}, // text type or free text size
+    {"ci", consume},        // circle or arc
+    {"c", read_text_record},
+    {"hq", header}, // the selection's header
+    {"hp", read_hand_point},
+    {"hs", consume},  // header scales
+    {"hcw", consume}, // header text-type tables
+    {"hch", consume},
+    {"hcd", consume},
+    {"hcc", consume},
+    {"lg", read_layer_group},
+    {"ly", read_layer},
+    {"lt", read_line_type},
+    {"lc", read_line_colour},
+    {"l", echo}, // any other "l" setting line
+    {"pn", read_point_pen},
+    {"pt", consume}, // point
+    {"pl", consume}, // poly-line mark
+    {"z", consume},  // attribute
+};
+
+constexpr std::size_t head_count = std::size(heads);
+
+// The heads of one first byte stand together, so that a line is compared
+// with those few only.
+constexpr bool heads_grouped() {
+    for (std::size_t i = 0; i < head_count; ++i)
+        for (std::size_t j = i + 2; j < head_count; ++j)
+            if (heads[j].head[0] == heads[i].head[0] && heads[j - 1].head[0] != heads[i].head[0])
+                return false;
+    return true;
+}
+static_assert(heads_grouped(), "heads of one first byte must stand together");
+
+// Index of the first head of each first byte; head_count where none begins so.
+constexpr auto first_head = [] {
+    std::array<std::uint8_t, 256> at{};
+    at.fill(head_count);
+    for (std::size_t i = head_count; i-- > 0;)
+        at[static_cast<unsigned char>(heads[i].head[0])] = static_cast<std::uint8_t>(i);
+    return at;
+}();
+
+// Heads are one to three bytes: compared in place rather than by a call.
+bool begins_with(std::string_view line, std::string_view head) {
+    if (line.size() < head.size()) return false;
+    for (std::size_t i = 0; i < head.size(); ++i)
+        if (line[i] != head[i]) return false;
+    return true;
+}
+
+void dispatch(RunState &run, const RecordLine &line) {
+    if (line.len == 0) return;
+    const std::string_view text(line.text, line.len);
+    for (std::size_t i = first_head[static_cast<unsigned char>(text[0])];
+         i < head_count && heads[i].head[0] == text[0]; ++i) {
+        if (begins_with(text, heads[i].head)) return heads[i].read(run, line);
+    }
+}
+
+// The level-5 lines; the line shows up to its first NUL.
+void trace_read(const RecordLine &line, std::uint32_t index, std::uint32_t line_count,
+                std::uint32_t line_limit) {
+    console::out(
+        stream::line_of("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n##  jd_x=", index,
+                        "/", line_count, " : jd_x/jd_xmax  jd_limit=", line_limit, "\n##  buf=(",
+                        std::string_view(line.text, std::strlen(line.text)), ")\n"));
+}
+
+} // namespace
+
+void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
+    char buf[stream::line_buffer_size];
+    const bool trace_reads = trace::shows_every_read(run.switches.trace_level);
+    bool continues_line = false; // the last read stopped inside a physical line
+    for (std::uint32_t index = 0; index != line_limit; ++index) {
+        const std::size_t len = stream::read_line(run.input, buf, sizeof buf);
+        if (len == 0) break;
+        // An echoed piece without its line end must not take on a later line.
+        if (!continues_line) stream::end_open_line(run.output);
+        continues_line = len == sizeof buf - 1 && buf[len - 1] != '\n';
+        const RecordLine line{buf, len};
+        if (trace_reads) trace_read(line, index, line_count, line_limit);
+        dispatch(run, line);
+    }
+}

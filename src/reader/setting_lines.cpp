@@ -1,0 +1,64 @@
+#include "reader/setting_lines.hpp"
+
+#include <string_view>
+
+#include "reader/start_attributes.hpp"
+#include "stream/scan.hpp"
+#include "stream/text_out.hpp"
+
+namespace {
+
+using ScanInt = bool (*)(const char *&, int &);
+
+void echo(RunState &run, const RecordLine &line) {
+    stream::put(run.output, std::string_view(line.text, line.len));
+}
+
+// The value stands right behind the two-byte head.
+void read_setting(RunState &run, const RecordLine &line, ScanInt scan_value,
+                  int DrawingSettings::*setting, int StartAttributes::*start) {
+    echo(run, line);
+    const char *p = text_from(line, 2);
+    scan_value(p, run.current.*setting);
+    take_first(run.start.*start, run.current.*setting);
+}
+
+// "cn0 w h d c": each value scans only where the one before it did.
+void read_free_size(RunState &run, const RecordLine &line) {
+    FreeSize &size = run.current.free_size;
+    run.current.text_type = 0;
+    const char *p = text_from(line, 3);
+    if (scan::lf(p, size.width) && scan::lf(p, size.height) && scan::lf(p, size.spacing))
+        scan::d(p, size.colour);
+    take_first_free_size(run.start, size);
+}
+
+} // namespace
+
+void read_layer_group(RunState &run, const RecordLine &line) {
+    read_setting(run, line, scan::x, &DrawingSettings::layer_group, &StartAttributes::layer_group);
+}
+void read_layer(RunState &run, const RecordLine &line) {
+    read_setting(run, line, scan::x, &DrawingSettings::layer, &StartAttributes::layer);
+}
+void read_line_type(RunState &run, const RecordLine &line) {
+    read_setting(run, line, scan::d, &DrawingSettings::line_type, &StartAttributes::line_type);
+}
+void read_line_colour(RunState &run, const RecordLine &line) {
+    read_setting(run, line, scan::d, &DrawingSettings::line_colour, &StartAttributes::line_colour);
+}
+void read_point_pen(RunState &run, const RecordLine &line) {
+    read_setting(run, line, scan::x, &DrawingSettings::point_pen, &StartAttributes::point_pen);
+}
+
+// "cn0 ..." a free size, "cn\"..." nothing further, anything else a numbered
+// text type.
+void read_text_size(RunState &run, const RecordLine &line) {
+    const char kind = byte_at(line, 2);
+    if (kind == '"') return echo(run, line);
+    if (kind == '0') {
+        echo(run, line);
+        return read_free_size(run, line);
+    }
+    read_setting(run, line, scan::d, &DrawingSettings::text_type, &StartAttributes::text_type);
+}

@@ -1,0 +1,12 @@
+// The command-line switches: "-" or "/", a case-blind letter, a value.
+#pragma once
+
+#include "state/run_state.hpp"
+
+// Applies one switch to the settings; a refused letter is reported on stderr
+// and a value out of range is ignored, and neither ends the run.
+void apply_switch(Switches &switches, const char *arg);
+
+// Applies every argument that begins with "-" or "/", in order; the others
+// have no effect.
+void read_switches(Switches &switches, int argc, const char *const *argv);
