@@ -6,8 +6,5 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${DIGIT_TINT_GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# Our warnings-as-errors are for our own code.
-set_target_properties(gtest gtest_main PROPERTIES COMPILE_OPTIONS "")
-
 # Listing the tests starts Wine, which takes longer than a native start.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_TIMEOUT 60)
