@@ -42,38 +42,47 @@ void line_element(RunState &run, const RecordLine &line) {
     run.phase.marker = 3;
 }
 
+// What becomes of the later pieces of a physical line too long for one read:
+// they go where the first piece went, and are never read as records of
+// their own, so that no user text becomes a command.
+enum class LaterPieces : bool { dropped, echoed };
+
 struct Head {
     std::string_view head;
     void (*read)(RunState &, const RecordLine &);
+    LaterPieces later_pieces;
 };
+
+constexpr auto echoed = LaterPieces::echoed;
+constexpr auto dropped = LaterPieces::dropped;
 
 // The first head that the record line begins with decides; a line whose head
 // is not here is dropped. Longer heads stand before the shorter ones they
 // extend.
 constexpr Head heads[] = {
-    {"#", echo},  // comment
-    {"bz", echo}, // drawing mark
-    {" ", line_element},
-    {"cc", echo},
-    {"cn", read_text_size}, // text type or free text size
-    {"ci", consume},        // circle or arc
-    {"c", read_text_record},
-    {"hq", header}, // the selection's header
-    {"hp", read_hand_point},
-    {"hs", consume},  // header scales
-    {"hcw", consume}, // header text-type tables
-    {"hch", consume},
-    {"hcd", consume},
-    {"hcc", consume},
-    {"lg", read_layer_group},
-    {"ly", read_layer},
-    {"lt", read_line_type},
-    {"lc", read_line_colour},
-    {"l", echo}, // any other "l" setting line
-    {"pn", read_point_pen},
-    {"pt", consume}, // point
-    {"pl", consume}, // poly-line mark
-    {"z", consume},  // attribute
+    {"#", echo, echoed},          // comment
+    {"bz", echo, echoed},         // drawing mark
+    {" ", line_element, dropped}, // line element
+    {"cc", echo, echoed},
+    {"cn", read_text_size, echoed},   // text type or free text size
+    {"ci", consume, dropped},         // circle or arc
+    {"c", read_text_record, dropped}, // text record: its text is cut at 231 bytes
+    {"hq", header, dropped},          // the selection's header
+    {"hp", read_hand_point, dropped}, // hand point
+    {"hs", consume, dropped},         // header scales
+    {"hcw", consume, dropped},        // header text-type tables
+    {"hch", consume, dropped},
+    {"hcd", consume, dropped},
+    {"hcc", consume, dropped},
+    {"lg", read_layer_group, echoed},
+    {"ly", read_layer, echoed},
+    {"lt", read_line_type, echoed},
+    {"lc", read_line_colour, echoed},
+    {"l", echo, echoed}, // any other "l" setting line
+    {"pn", read_point_pen, echoed},
+    {"pt", consume, dropped}, // point
+    {"pl", consume, dropped}, // poly-line mark
+    {"z", consume, dropped},  // attribute
 };
 
 constexpr std::size_t head_count = std::size(heads);
@@ -106,13 +115,19 @@ bool begins_with(std::string_view line, std::string_view head) {
     return true;
 }
 
-void dispatch(RunState &run, const RecordLine &line) {
-    if (line.len == 0) return;
+// Reads the record by its head and tells what becomes of the line's later
+// pieces; a line whose head is not known is dropped whole.
+LaterPieces dispatch(RunState &run, const RecordLine &line) {
+    if (line.len == 0) return dropped;
     const std::string_view text(line.text, line.len);
     for (std::size_t i = first_head[static_cast<unsigned char>(text[0])];
          i < head_count && heads[i].head[0] == text[0]; ++i) {
-        if (begins_with(text, heads[i].head)) return heads[i].read(run, line);
+        if (begins_with(text, heads[i].head)) {
+            heads[i].read(run, line);
+            return heads[i].later_pieces;
+        }
     }
+    return dropped;
 }
 
 // The level-5 lines; the line shows up to its first NUL.
@@ -129,15 +144,20 @@ void trace_read(const RecordLine &line, std::uint32_t index, std::uint32_t line_
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
     char buf[stream::line_buffer_size];
     const bool trace_reads = trace::shows_every_read(run.switches.trace_level);
-    bool continues_line = false; // the last read stopped inside a physical line
+    bool inside_line = false; // the last read stopped inside a physical line
+    LaterPieces later_pieces = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {
         const std::size_t len = stream::read_line(run.input, buf, sizeof buf);
         if (len == 0) break;
         // An echoed piece without its line end must not take on a later line.
-        if (!continues_line) stream::end_open_line(run.output);
-        continues_line = len == sizeof buf - 1 && buf[len - 1] != '\n';
+        if (!inside_line) stream::end_open_line(run.output);
+        const bool later_piece = inside_line;
+        inside_line = len == sizeof buf - 1 && buf[len - 1] != '\n';
         const RecordLine line{buf, len};
         if (trace_reads) trace_read(line, index, line_count, line_limit);
-        dispatch(run, line);
+        if (!later_piece)
+            later_pieces = dispatch(run, line);
+        else if (later_pieces == echoed)
+            echo(run, line);
     }
 }

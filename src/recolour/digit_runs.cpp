@@ -34,6 +34,26 @@ constexpr auto byte_classes = [] {
 
 } // namespace
 
+namespace {
+
+// "^$" and a pen digit where a single-byte character starts: text that a run
+// of this tool, or the user, has marked already.
+bool is_pen_escape(const unsigned char *p) {
+    return p[0] == '^' && p[1] == '$' && is_digit(p[2]);
+}
+
+// Copies the escape and the digit run right behind it as they stand, so that
+// marking a text twice changes nothing; returns the last byte copied.
+const unsigned char *copy_marked_run(const unsigned char *p, unsigned char *out, std::size_t &n) {
+    out[n++] = *p++;
+    out[n++] = *p++;
+    out[n++] = *p;
+    while (is_digit(p[1])) out[n++] = *++p;
+    return p;
+}
+
+} // namespace
+
 std::size_t mark_digit_runs(const unsigned char *text, char pen, unsigned char *out) {
     std::size_t n = 0;
     bool run_open = false;
@@ -63,6 +83,10 @@ std::size_t mark_digit_runs(const unsigned char *text, char pen, unsigned char *
             break;
         case other_byte:
             close_run();
+            if (is_pen_escape(p)) {
+                p = copy_marked_run(p, out, n);
+                break;
+            }
             out[n++] = c;
             break;
         }

@@ -59,12 +59,11 @@ std::string digits_text(std::size_t n) {
 INSTANTIATE_TEST_SUITE_P(
     Generated, PastTheReadBuffer,
     testing::Values(
-        // the 255th byte comes as a piece of its own, "a" and the newline: no head, dropped
-        LongLine{"comment255", comment_254 + "a", comment_254 + "\r\n"},
-        // "aa" and the newline: dropped as well
-        LongLine{"comment256", comment_254 + "aa", comment_254 + "\r\n"},
-        // 40 pieces, the first echoed, the others beginning with "a" dropped
-        LongLine{"comment10000", comment_254 + std::string(10000 - 254, 'a'), comment_254 + "\r\n"},
+        // the pieces after the first of an echoed line are echoed behind it, however many
+        LongLine{"comment255", comment_254 + "a", comment_254 + "a\r\n"},
+        LongLine{"comment256", comment_254 + "aa", comment_254 + "aa\r\n"},
+        LongLine{"comment10000", comment_254 + std::string(10000 - 254, 'a'),
+                 comment_254 + std::string(10000 - 254, 'a') + "\r\n"},
         // every piece begins with "l" and another byte: every piece echoed, glued together
         LongLine{"l255", std::string(255, 'l'), std::string(255, 'l') + "\r\n"},
         LongLine{"l256", std::string(256, 'l'), std::string(256, 'l') + "\r\n"},

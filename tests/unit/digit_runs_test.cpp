@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 '5', "^$51^%\xB1^$52"},
                     RewriteCase{"12\x82", '5', "^$512"}, RewriteCase{"A12B", '3', "A^$312^%B"},
                     RewriteCase{"345", '5', "^$5345"}, RewriteCase{"a1b", '5', "a^$51^%b"},
-                    RewriteCase{"50%", '5', "^$550^%%"}, RewriteCase{"^$512", '5', "^$^$5512"},
+                    RewriteCase{"50%", '5', "^$550^%%"}, RewriteCase{"^$512", '5', "^$512"},
                     RewriteCase{"\x82\x4F\x82\x58", '5', "\x82\x4F\x82\x58"},
                     RewriteCase{"\xE0\x31\xFC\x39"
                                 "7",
@@ -59,6 +59,45 @@ INSTANTIATE_TEST_SUITE_P(
                                 "3",
                                 '9', "^$91^% ^$92^%\x01^$93"},
                     RewriteCase{"", '5', ""}));
+
+// Text that carries pen escapes already: an escape and the digit run right
+// behind it stand as they are, whatever the pen; the rest follows the rules.
+INSTANTIATE_TEST_SUITE_P(
+    MarkedAlready, Rewrite,
+    testing::Values(
+        RewriteCase{"ROOM^$5101^%-B", '5', "ROOM^$5101^%-B"},
+        RewriteCase{"ROOM^$5101^%-B", '3', "ROOM^$5101^%-B"},
+        RewriteCase{"^$5101-B", '5', "^$5101-B"}, // a run the user left open
+        RewriteCase{"^$9", '5', "^$9"},           // an escape with no run behind
+        RewriteCase{"12^$534", '5', "^$512^%^$534"}, RewriteCase{"^$512 7", '5', "^$512 ^$57"},
+        RewriteCase{"^$A1", '5', "^$A^$51"}, // "^$" without its digit is text
+        RewriteCase{"^1", '5', "^^$51"}, RewriteCase{"^$", '5', "^$"}, RewriteCase{"a^", '5', "a^"},
+        // a trail byte 0x5E is no escape: the digit after "$" is marked
+        RewriteCase{"^$1", '5', "^$^$51"}, RewriteCase{"ú^$52{", '5', "ú^$52{"},
+        RewriteCase{"ú"
+                    "12{",
+                    '5', "ú^$512^%{"}));
+
+// Marking the result again changes nothing, with the same pen or another.
+TEST(Rewrite, MarkingTwiceChangesNothing) {
+    const char *texts[] = {"ROOM101-B",
+                           "1a2b3",
+                           "12",
+                           "-1.5",
+                           "W1200xH2100",
+                           ""
+                           "123",
+                           "50%",
+                           "út 2026-12-08",
+                           "^1^$",
+                           "1±"
+                           "2"};
+    for (const char *t : texts) {
+        const std::string once = rewrite(t, '5');
+        EXPECT_EQ(rewrite(once, '5'), once) << t;
+        EXPECT_EQ(rewrite(once, '7'), once) << t;
+    }
+}
 
 TEST(Rewrite, WorstCaseFillsTheBufferExactly) {
     std::string text;
