@@ -24,6 +24,8 @@ void scan_fields(TextRecord &record, const char *p) {
 } // namespace
 
 void read_text_record(RunState &run, const RecordLine &line) {
+    // A "c" alone on its line carries no record at all.
+    if (line.len == 1 || (line.len == 2 && line.text[1] == '\n')) return;
     TextRecord &record = run.text;
     // "%2c" stops at a NUL: a head byte it did not reach keeps its old value.
     for (std::size_t i = 0; i < 2 && line.text[i] != '\0'; ++i) record.head[i] = line.text[i];

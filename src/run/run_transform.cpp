@@ -7,6 +7,7 @@
 #include "reader/read_records.hpp"
 #include "run/exchange_files.hpp"
 #include "run/line_count.hpp"
+#include "run/run_lock.hpp"
 #include "run/switches.hpp"
 #include "run/work_file.hpp"
 #include "state/run_state.hpp"
@@ -27,7 +28,7 @@ std::optional<std::uint32_t> open_and_count(RunState &run) {
         report_cannot_open(exchange_name);
         return std::nullopt;
     }
-    if (!work_file::create(run.output)) return std::nullopt;
+    if (!work_file::create(run.output, run.input)) return std::nullopt;
     const std::uint32_t count = count_lines(run.input, line_limit);
     // A file that stops reading part way must not pass for a short one.
     if (stream::read_failed(run.input)) {
@@ -73,12 +74,17 @@ int close_streams(RunState &run) {
 } // namespace
 
 int run_transform(int argc, const char *const *argv) {
-    RunState run;
     console::init();
+    RunLock lock;
+    if (!take_run_lock(lock)) {
+        report_busy_directory();
+        return -1;
+    }
+    RunState run;
     read_switches(run.switches, argc, argv);
     const int level = run.switches.trace_level;
     if (trace::shows_recolouring(level)) console::out("\n\n#### debug #### Cmd-Option read\n");
-    exchange::take_over_exchange_file();
+    if (!exchange::take_over_exchange_file()) return -1;
     const auto line_count = open_and_count(run);
     if (!line_count) return -1;
     if (trace::shows_recolouring(level)) console::out("#  copyed to JWC_TEMP.$$$ \n");

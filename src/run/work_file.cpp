@@ -6,10 +6,14 @@
 
 namespace work_file {
 
-bool create(stream::TextOut &out) {
-    if (stream::open_out(out, exchange::work_name)) return true;
-    exchange::report_cannot_open(exchange::work_name);
-    return false;
+bool create(stream::TextOut &out, const stream::TextIn &exchange_file) {
+    if (!stream::open_out(out, exchange::work_name)) {
+        exchange::report_cannot_open(exchange::work_name);
+        return false;
+    }
+    // The result takes the exchange file's place, and its permissions with it.
+    stream::copy_permissions(exchange_file.file, out.file);
+    return true;
 }
 
 void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {

@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
 
 namespace work_file {
 
-// Creates or truncates the work file; false, with the message, when that fails.
-bool create(stream::TextOut &out);
+// Creates the work file afresh, with the permission bits of the exchange
+// file it is to replace; false, with the message, when that fails.
+bool create(stream::TextOut &out, const stream::TextIn &exchange_file);
 
 // The one line an over-long selection gets back instead of its result.
 void write_overflow_line(stream::TextOut &out, std::uint32_t limit);

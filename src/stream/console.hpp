@@ -8,7 +8,9 @@
 
 namespace console {
 
-void init(); // binary mode for both streams where the platform has a text mode
+// Binary mode for both streams where the platform has a text mode; standard
+// streams that are closed are opened on the null device.
+void init();
 void out(std::string_view text);
 inline void out(const stream::LineBuf &b) {
     out(stream::view(b));

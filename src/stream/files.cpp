@@ -1,24 +1,85 @@
 #include "stream/files.hpp"
 
-#include <cstdio>
-
 #ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace stream {
 
-bool replace_file(const char *from, const char *to) {
 #ifdef _WIN32
-    // The C runtime's rename refuses an existing target here.
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    return std::rename(from, to) == 0;
-#endif
+
+std::FILE *open_regular_file(const char *name) {
+    std::FILE *file = std::fopen(name, "rb");
+    struct _stat64 st;
+    if (file && (_fstat64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG)) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return file;
 }
 
-bool remove_file(const char *name) {
-    return std::remove(name) == 0;
+std::FILE *create_fresh_file(const char *name) {
+    DeleteFileA(name); // a link is removed, never followed
+    const int fd = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE *file = _fdopen(fd, "wb");
+    if (!file) _close(fd);
+    return file;
 }
+
+void copy_permissions(std::FILE *, std::FILE *) {}
+
+bool replace_file(const char *from, const char *to) {
+    // The C runtime's rename refuses an existing target here.
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool name_exists(const char *name) {
+    return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
+}
+
+#else
+
+std::FILE *open_regular_file(const char *name) {
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    std::FILE *file = nullptr;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
+    if (!file) close(fd);
+    return file;
+}
+
+std::FILE *create_fresh_file(const char *name) {
+    unlink(name); // a link is removed, never followed; a directory stays and fails below
+    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE *file = fdopen(fd, "wb");
+    if (!file) close(fd);
+    return file;
+}
+
+void copy_permissions(std::FILE *model, std::FILE *file) {
+    struct stat st;
+    if (fstat(fileno(model), &st) == 0) fchmod(fileno(file), st.st_mode & 07777);
+}
+
+bool replace_file(const char *from, const char *to) {
+    return std::rename(from, to) == 0;
+}
+
+bool name_exists(const char *name) {
+    struct stat st;
+    return lstat(name, &st) == 0;
+}
+
+#endif
 
 } // namespace stream

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "stream/files.hpp"
+
 namespace stream {
 
 // Moves what is left to the front and reads more behind it.
@@ -28,7 +30,7 @@ static void start_reading(TextIn &in) {
 
 bool open_in(TextIn &in, const char *name) {
     close_in(in);
-    in.file = std::fopen(name, "rb");
+    in.file = open_regular_file(name);
     if (!in.file) return false;
     start_reading(in);
     // A directory opens on some systems and fails on the first read; read

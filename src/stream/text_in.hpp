@@ -28,8 +28,9 @@ struct TextIn {
     ~TextIn() { close_in(*this); }
 };
 
-// Opens name for reading; false when it cannot be opened or is not readable
-// (a directory, for one), so that callers report it the same way everywhere.
+// Opens name for reading; false when it cannot be opened or read, or is no
+// regular file (a directory, a pipe), so that callers report it the same way
+// everywhere.
 bool open_in(TextIn &in, const char *name);
 
 // Starts reading again from the first byte; false when the file cannot seek.

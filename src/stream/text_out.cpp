@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "stream/files.hpp"
+
 namespace stream {
 
 static void flush(TextOut &out) {
@@ -22,7 +24,7 @@ static void append_raw(TextOut &out, const char *bytes, std::size_t n) {
 
 bool open_out(TextOut &out, const char *name) {
     close_out(out);
-    out.file = std::fopen(name, "wb");
+    out.file = create_fresh_file(name);
     if (!out.file) return false;
     out.len = 0;
     out.line_open = out.failed = false;

@@ -25,7 +25,8 @@ struct TextOut {
     ~TextOut() { close_out(*this); }
 };
 
-// Creates or truncates name; false when that fails.
+// Creates name afresh, replacing whatever stood under it but a directory and
+// never writing through a link; false when that fails.
 bool open_out(TextOut &out, const char *name);
 
 void put(TextOut &out, std::string_view bytes);
