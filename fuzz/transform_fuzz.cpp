@@ -1,10 +1,5 @@
-// libFuzzer target: one whole transform per input, switches included.
-//
-// An input is three switch bytes followed by the exchange file:
-//   byte 0  trace:  '0'..'6' give /t0../t6, 't' gives /t alone, 'T' gives /T2
-//   byte 1  pen:    '0'..'9' give /k0../k9, 'k' gives /k12, 'n' gives /k-1
-//   byte 2  other:  see other_switch(); anything unlisted adds no switch
-// so "___" in front of a file runs it without switches.
+// libFuzzer target: one whole transform per input, switches included; an
+// input is read as fuzz_input.hpp says.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "fuzz_input.hpp"
 #include "run/run_transform.hpp"
 
 namespace {
@@ -26,40 +22,10 @@ namespace fs = std::filesystem;
 constexpr const char *names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$", "JWC_TEMP.TXT",
                                  "JWC_TEMP.$$$"};
 
-std::string trace_switch(char c) {
-    if (c >= '0' && c <= '6') return std::string("/t") + c;
-    if (c == 't') return "/t";
-    if (c == 'T') return "/T2";
-    return "";
-}
-
 // The trace level that byte 0 sets: the run hands its result back at 0 only.
 int trace_level(char c) {
     if (c >= '1' && c <= '6') return c - '0';
     return c == 'T' ? 2 : 0;
-}
-
-std::string pen_switch(char c) {
-    if (c >= '0' && c <= '9') return std::string("/k") + c;
-    if (c == 'k') return "/k12";
-    if (c == 'n') return "/k-1";
-    return "";
-}
-
-std::string other_switch(char c) {
-    switch (c) {
-    case 'm': return "/m4";
-    case 'l': return "/L9";
-    case 'p': return "/p-359.5";
-    case 'P': return "/p360";
-    case 's': return "/s  word rest";
-    case 'S': return "/s" + std::string(300, 'w'); // longer than the setting holds
-    case 'a': return "-a";
-    case 'x': return "/x"; // refused: one message on stderr, the run goes on
-    case '/': return "/";
-    case 'q': return "plain"; // not a switch at all
-    default: return "";
-    }
 }
 
 std::string read_all(const char *name) {
@@ -159,14 +125,12 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    if (size < 3) return 0;
-    std::vector<std::string> args{"digit-tint", trace_switch(static_cast<char>(data[0])),
-                                  pen_switch(static_cast<char>(data[1])),
-                                  other_switch(static_cast<char>(data[2]))};
-    std::vector<const char *> argv;
-    for (const std::string &a : args)
-        if (!a.empty()) argv.push_back(a.c_str());
-    const std::string input(reinterpret_cast<const char *>(data) + 3, size - 3);
+    if (size < fuzz_input::header_size) return 0;
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const std::vector<std::string> args = fuzz_input::switches(bytes);
+    std::vector<const char *> argv{"digit-tint"};
+    for (const std::string &a : args) argv.push_back(a.c_str());
+    const std::string input(fuzz_input::exchange_file(bytes));
 
     clear_directory();
     {

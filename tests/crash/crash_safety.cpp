@@ -23,7 +23,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "big_selection.hpp"
+#include "support/selection.hpp"
 
 namespace {
 
@@ -138,7 +138,7 @@ int main(int argc, char **argv) {
     const fs::path dir = root / "run";
 
     Expected e;
-    e.input = big::selection(120000, seed, true);
+    e.input = support::selection(120000, seed, {.long_lines = true});
     Clock::duration took{}, run_time = Clock::duration::max();
     e.output = fresh_run(tool, dir, e.input, took);
     e.output_of_output = fresh_run(tool, dir, e.output, took);

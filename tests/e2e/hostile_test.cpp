@@ -12,8 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "../crash/big_selection.hpp"
 #include "case_file.hpp"
+#include "support/selection.hpp"
 #include "tool_run.hpp"
 
 namespace {
@@ -304,9 +304,9 @@ TEST(Memory, StaysFlatFromTenLinesToTheLineLimit) {
     if (std::getenv("DIGIT_TINT_EMULATOR") && *std::getenv("DIGIT_TINT_EMULATOR"))
         GTEST_SKIP() << "the emulator's memory would be measured, not the tool's";
     const fs::path dir = e2e::scratch_dir("memory");
-    const long small = least_peak_rss_kib(dir, big::selection(10, 7));
+    const long small = least_peak_rss_kib(dir, support::selection(10, 7));
     if (small == -2) GTEST_SKIP() << "this system lets no process trace its child";
-    const long large = least_peak_rss_kib(dir, big::selection(150000, 7));
+    const long large = least_peak_rss_kib(dir, support::selection(150000, 7));
     ASSERT_GT(small, 0);
     ASSERT_GT(large, 0);
     RecordProperty("peak_rss_kib_10_lines", std::to_string(small));
