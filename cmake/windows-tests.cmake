@@ -22,3 +22,20 @@ set_tests_properties(e2e_cases_under_wine PROPERTIES
 add_test(NAME exe_imports_only_system_dlls
   COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:digit-tint> -DOBJDUMP=${CMAKE_OBJDUMP}
           -P ${PROJECT_SOURCE_DIR}/cmake/check-system-dlls.cmake)
+
+# The version resource as Windows reads it for the file's Properties: a
+# MinGW-built check calls GetFileVersionInfo and VerQueryValue under Wine.
+add_executable(check_version ${PROJECT_SOURCE_DIR}/packaging/windows/check_version.cpp)
+target_link_libraries(check_version PRIVATE version)
+add_test(NAME exe_version_resource
+  COMMAND check_version $<TARGET_FILE:digit-tint> ${PROJECT_VERSION}
+          "FileVersion=${PROJECT_VERSION}" "ProductVersion=${PROJECT_VERSION}"
+          "ProductName=digit-tint" "OriginalFilename=digit-tint.exe"
+          "FileDescription=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}"
+          "LegalCopyright=${DIGIT_TINT_COPYRIGHT}")
+
+# The zip as a user unpacks it, packed afresh from this build.
+add_test(NAME package_zip
+  COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+          -DPACKAGE=${PROJECT_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME} -DOBJDUMP=${CMAKE_OBJDUMP}
+          -P ${PROJECT_SOURCE_DIR}/packaging/windows/check_package.cmake)
