@@ -12,10 +12,22 @@ set(CMAKE_CROSSCOMPILING_EMULATOR env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINE})
 find_program(DIGIT_TINT_WINEBOOT wineboot REQUIRED)
 find_program(DIGIT_TINT_WINESERVER NAMES wineserver wineserver64
              PATHS /usr/lib/wine REQUIRED)
+# Wine reports each step of a new prefix on stderr: shown only if it fails.
+set(DIGIT_TINT_WINE_PREFIX_INIT ${CMAKE_BINARY_DIR}/wine-prefix-init.cmake)
+file(CONFIGURE OUTPUT ${DIGIT_TINT_WINE_PREFIX_INIT} @ONLY CONTENT [[
+foreach(step "@DIGIT_TINT_WINEBOOT@;--init" "@DIGIT_TINT_WINESERVER@;--wait")
+  execute_process(
+    COMMAND env WINEPREFIX=@DIGIT_TINT_WINEPREFIX@ WINEDEBUG=-all ${step}
+    INPUT_FILE /dev/null OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "${step} failed (${rc}):
+${log}")
+  endif()
+endforeach()
+]])
 add_custom_command(
   OUTPUT ${DIGIT_TINT_WINEPREFIX}/system.reg
-  COMMAND env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINEBOOT} --init
-  COMMAND env ${DIGIT_TINT_WINE_ENV} ${DIGIT_TINT_WINESERVER} --wait
+  COMMAND ${CMAKE_COMMAND} -P ${DIGIT_TINT_WINE_PREFIX_INIT}
   COMMENT "Creating the Wine prefix the tests run in"
   VERBATIM)
 add_custom_target(wine_prefix ALL DEPENDS ${DIGIT_TINT_WINEPREFIX}/system.reg)

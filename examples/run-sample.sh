@@ -5,24 +5,42 @@
 #   examples/run-sample.sh [HOST-OPTIONS] [SELECTION] [-- TOOL-SWITCHES]
 #
 # Without a SELECTION it uses examples/floor-plan.txt. The build goes to
-# build/sample without the tests, so it needs only cmake and a C++20 compiler.
+# build/sample without the tests, so it needs only cmake and a C++20 compiler;
+# its log is shown only when it fails. Folders named for --svg and -o files
+# are made first.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
 build=${DIGIT_TINT_SAMPLE_BUILD:-$top/build/sample}
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+log=$build/build.log
+if [ ! -x "$build/digit-tint-host" ]; then
+  echo "building digit-tint (first run only)…" >&2
 fi
-cmake --build "$build" --target digit-tint-host --parallel "$(nproc 2>/dev/null || echo 2)" >/dev/null
+mkdir -p "$build"
+if ! { [ -f "$build/CMakeCache.txt" ] ||
+  cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF; } >"$log" 2>&1 ||
+  ! cmake --build "$build" --target digit-tint-host --parallel "$(nproc 2>/dev/null || echo 2)" \
+    >>"$log" 2>&1; then
+  cat "$log" >&2
+  echo "the build failed; its log is $log" >&2
+  exit 1
+fi
 
 # A SELECTION is the one argument before "--" that is not an option or its value.
 has_selection=false
 expect_value=false
+output_option=false
 for arg in "$@"; do
-  if $expect_value; then expect_value=false; continue; fi
+  if $expect_value; then
+    expect_value=false
+    if $output_option; then mkdir -p "$(dirname "$arg")"; fi
+    continue
+  fi
   case $arg in
     --) break ;;
-    --svg|--keep|--tool|--output|-o) expect_value=true ;;
+    --svg|--output|-o) expect_value=true output_option=true ;;
+    --svg=*|--output=*) mkdir -p "$(dirname "${arg#*=}")" ;;
+    --keep|--tool|--timeout) expect_value=true output_option=false ;;
     -*) ;;
     *) has_selection=true ;;
   esac

@@ -2,10 +2,13 @@
 // (not a blank page) and the marked digits in their pen colour.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <png.h>
 
 #include "host_run.hpp"
+#include "pens.hpp"
 #include "sjis.hpp"
 
 namespace {
@@ -37,11 +40,12 @@ bool render(const fs::path &svg, const fs::path &png) {
 }
 
 struct Pixels {
-    std::size_t inked = 0; // anything but white
-    std::size_t pen_5 = 0; // close to the drawing colour of pen 5, #c000c0
+    std::size_t inked = 0;        // anything but white
+    std::size_t pen_5 = 0;        // close to the drawing colour of pen 5, #c000c0
+    std::size_t pen_5_bottom = 0; // the same, in the rows from bottom_from down
 };
 
-Pixels count_pixels(const fs::path &png) {
+Pixels count_pixels(const fs::path &png, std::size_t bottom_from = SIZE_MAX) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     Pixels pixels;
@@ -51,8 +55,10 @@ Pixels count_pixels(const fs::path &png) {
     if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) return pixels;
     for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
         const int r = rgb[i], g = rgb[i + 1], b = rgb[i + 2];
+        const bool pen_5 = r > 150 && b > 150 && g < 90;
         pixels.inked += r + g + b < 3 * 235;
-        pixels.pen_5 += r > 150 && b > 150 && g < 90;
+        pixels.pen_5 += pen_5;
+        pixels.pen_5_bottom += pen_5 && i / 3 / image.width >= bottom_from;
     }
     return pixels;
 }
@@ -66,15 +72,20 @@ TEST(Drawing, RendersThePlanWithMarkedDigitsInChromium) {
     ASSERT_EQ(
         host_test::run_host({"--svg", "plan.svg", EXAMPLES_DIR "/floor-plan.txt"}, dir).status, 0);
     ASSERT_TRUE(render(dir / "plan.svg", dir / "plan.png"));
-    const Pixels plan = count_pixels(dir / "plan.png");
+    const std::string svg = host_test::read(dir / "plan.svg");
+    const std::size_t height = std::stoul(svg.substr(svg.find("height=\"") + 8));
+    // the legend's band: its swatch and "pen 5" in the pen's colour
+    const Pixels plan = count_pixels(dir / "plan.png", height - 30);
     EXPECT_GT(plan.inked, 2000u);
     EXPECT_GT(plan.pen_5, 100u);
+    EXPECT_GT(plan.pen_5_bottom, 100u);
 
     // the same page with nothing on it renders blank, so the counts above mean something
     host_test::write(dir / "blank.svg",
                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"800\" height=\"600\"/>");
     ASSERT_TRUE(render(dir / "blank.svg", dir / "blank.png"));
     EXPECT_EQ(count_pixels(dir / "blank.png").inked, 0u);
+    fs::remove_all(dir / "profile"); // megabytes of Chromium's, of no further use
 }
 
 TEST(Drawing, TextIsEscapedForXml) {
@@ -87,5 +98,98 @@ TEST(Drawing, TextIsEscapedForXml) {
         std::string::npos)
         << svg;
 }
+
+// Relative luminance, as the contrast ratio of text on a page is reckoned.
+double luminance(const char *rgb) {
+    double sum = 0;
+    const double weight[] = {0.2126, 0.7152, 0.0722};
+    for (int i = 0; i < 3; ++i) {
+        const double c = std::stoi(std::string(rgb + 1 + 2 * i, 2), nullptr, 16) / 255.0;
+        sum += weight[i] * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+    }
+    return sum;
+}
+
+double distance(const char *a, const char *b) {
+    double sum = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int d = std::stoi(std::string(a + 1 + 2 * i, 2), nullptr, 16) -
+                      std::stoi(std::string(b + 1 + 2 * i, 2), nullptr, 16);
+        sum += d * d;
+    }
+    return std::sqrt(sum);
+}
+
+class PenColours : public testing::TestWithParam<int> {};
+
+// Marked digits must read on the white page (a contrast of 4.5 to 1, as for
+// body text) and stand out from the plain text and from every other pen.
+TEST_P(PenColours, ReadableOnWhiteAndApartFromTheRest) {
+    const int pen = GetParam();
+    const char *rgb = host::pen_colour(pen).rgb;
+    EXPECT_GE(1.05 / (luminance(rgb) + 0.05), 4.5) << rgb;
+    EXPECT_GE(distance(rgb, host::text_rgb), 80) << rgb;
+    for (int other = 0; other < 10; ++other)
+        if (other != pen) {
+            EXPECT_GE(distance(rgb, host::pen_colour(other).rgb), 55) << other;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(Pens, PenColours, testing::Range(0, 10));
+
+struct DrawingCase {
+    const char *title;
+    std::string selection;
+    std::vector<std::string> switches;
+    const char *legend; // the pens it lists
+    std::size_t dots;
+};
+
+// gtest names a case by its title.
+void PrintTo(const DrawingCase &c, std::ostream *os) {
+    *os << c.title;
+}
+
+std::size_t count(const std::string &text, const std::string &what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// The pens a legend lists, as "pen 3, pen 5".
+std::string legend_pens(const std::string &svg) {
+    std::string pens;
+    const std::size_t legend = svg.find("class=\"legend\"");
+    for (std::size_t at = svg.find(">pen ", legend); at != std::string::npos;
+         at = svg.find(">pen ", at + 1))
+        pens += (pens.empty() ? "" : ", ") + svg.substr(at + 1, 5);
+    return legend == std::string::npos ? "(no legend)" : pens;
+}
+
+class Drawings : public testing::TestWithParam<DrawingCase> {};
+
+TEST_P(Drawings, LegendListsThePensUsedAndPointsAreDots) {
+    const DrawingCase &c = GetParam();
+    const fs::path dir = host_test::scratch(std::string("drawing_") + c.title);
+    host_test::write(dir / "s.txt", c.selection);
+    std::vector<std::string> args{"--svg", "s.svg", "s.txt", "--"};
+    args.insert(args.end(), c.switches.begin(), c.switches.end());
+    ASSERT_EQ(host_test::run_host(args, dir).status, 0);
+    const std::string svg = host_test::read(dir / "s.svg");
+    EXPECT_EQ(legend_pens(svg), c.legend) << svg;
+    EXPECT_EQ(count(svg, "<circle class=\"point\""), c.dots) << svg;
+    EXPECT_EQ(count(svg, "no marked digits"), std::string(c.legend).empty() ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Selections, Drawings,
+    testing::Values(
+        DrawingCase{"floor_plan", host_test::read(EXAMPLES_DIR "/floor-plan.txt"), {}, "pen 5", 1},
+        DrawingCase{"pen_3", "ch 0 0 1 0 \"A1\r\n", {"/k3"}, "pen 3", 0},
+        DrawingCase{"no_digits", "ch 0 0 1 0 \"AB\r\npt 1 1\r\npt 2 2\r\n", {}, "", 2},
+        // a point without both numbers is not drawn
+        DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1}),
+    host_test::by_title<DrawingCase>);
 
 } // namespace

@@ -11,6 +11,12 @@ namespace {
 namespace fs = std::filesystem;
 using host_test::report_field;
 
+// The directory a report names, as in "scratch  /tmp/x (removed)".
+fs::path reported_scratch(const std::string &report) {
+    const std::string named = report_field(report, "scratch");
+    return named.substr(0, named.rfind(" ("));
+}
+
 std::string floor_plan() {
     return host_test::read(EXAMPLES_DIR "/floor-plan.txt");
 }
@@ -95,36 +101,40 @@ TEST_P(Exchanges, ReportFiguresMatchTheFiles) {
 INSTANTIATE_TEST_SUITE_P(
     Selections, Exchanges,
     testing::Values(
-        ExchangeCase{"floor_plan",
-                     floor_plan(),
-                     {},
-                     "header 1, comment 1, setting 10, text 11, line 6, circle/arc 2, point 1",
-                     "header 1, comment 1, setting 16, text 11",
-                     "(empty)",
-                     "JWC_TEMP.TXT"},
-        ExchangeCase{"floor_plan_pen_3",
-                     floor_plan(),
-                     {"/k3"},
-                     "header 1, comment 1, setting 10, text 11, line 6, circle/arc 2, point 1",
-                     "header 1, comment 1, setting 16, text 11",
-                     "(empty)",
-                     "JWC_TEMP.TXT"},
-        ExchangeCase{"every_kind",
-                     every_kind(),
-                     {"/x"},
-                     "header 1, comment 1, setting 8, text 2, line 1, circle/arc 1, point 1, "
-                     "poly-line 1, hand point 1, header table 2, attribute 1, other 2",
-                     "header 1, comment 1, setting 14, text 2",
-                     "illegal Option.",
-                     "JWC_TEMP.TXT"},
+        ExchangeCase{
+            "floor_plan",
+            floor_plan(),
+            {},
+            "header 1, comment 1, setting 10, text 11, line element 6, circle/arc 2, point 1",
+            "header 1, comment 1, setting 16, text 11",
+            "(empty)",
+            "JWC_TEMP.TXT"},
+        ExchangeCase{
+            "floor_plan_pen_3",
+            floor_plan(),
+            {"/k3"},
+            "header 1, comment 1, setting 10, text 11, line element 6, circle/arc 2, point 1",
+            "header 1, comment 1, setting 16, text 11",
+            "(empty)",
+            "JWC_TEMP.TXT"},
+        ExchangeCase{
+            "every_kind",
+            every_kind(),
+            {"/x"},
+            "header 1, comment 1, setting 8, text 2, line element 1, circle/arc 1, point 1, "
+            "poly-line mark 1, hand point 1, header table 2, z line 1, other 2",
+            "header 1, comment 1, setting 14, text 2",
+            "illegal Option.",
+            "JWC_TEMP.TXT"},
         // a trace run leaves the exchange file alone: the work file is what is shown
-        ExchangeCase{"trace_level_1",
-                     floor_plan(),
-                     {"/t1"},
-                     "header 1, comment 1, setting 10, text 11, line 6, circle/arc 2, point 1",
-                     "header 1, comment 3, setting 16, text 11",
-                     "(empty)",
-                     "JWC_TEMP.$$$"}),
+        ExchangeCase{
+            "trace_level_1",
+            floor_plan(),
+            {"/t1"},
+            "header 1, comment 1, setting 10, text 11, line element 6, circle/arc 2, point 1",
+            "header 1, comment 3, setting 16, text 11",
+            "(empty)",
+            "JWC_TEMP.$$$"}),
     host_test::by_title<ExchangeCase>);
 
 TEST(Exchange, Utf8SelectionComesBackAsTheShiftJisOne) {
@@ -138,6 +148,57 @@ TEST(Exchange, Utf8SelectionComesBackAsTheShiftJisOne) {
     ASSERT_EQ(host_test::run_host({"-o", "b.txt", "sjis.txt"}, dir).status, 0);
     EXPECT_EQ(host_test::read(dir / "a.txt"), host_test::read(dir / "b.txt"));
 }
+
+// A selection that is not Shift_JIS but reads as UTF-8 gets one line of
+// advice; the run goes on either way and cleans up after itself.
+struct HintCase {
+    const char *title;
+    std::string selection;
+    std::vector<std::string> options;
+    bool hinted;
+};
+
+// gtest names a case by its title.
+void PrintTo(const HintCase &c, std::ostream *os) {
+    *os << c.title;
+}
+
+class Utf8Hint : public testing::TestWithParam<HintCase> {};
+
+TEST_P(Utf8Hint, OneLineOnlyWhereUtf8IsLikely) {
+    const HintCase &c = GetParam();
+    const fs::path dir = host_test::scratch(std::string("hint_") + c.title);
+    host_test::write(dir / "s.txt", c.selection);
+    std::vector<std::string> args = c.options;
+    args.push_back("s.txt");
+    const host::ToolRun run = host_test::run_host(args, dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, c.hinted ? "digit-tint-host: s.txt is not Shift_JIS but looks like "
+                                  "UTF-8; add --utf8\n"
+                                : "");
+    EXPECT_EQ(report_field(run.out, "exit status"), "0");
+    EXPECT_FALSE(fs::exists(reported_scratch(run.out))) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encodings, Utf8Hint,
+    testing::Values(
+        HintCase{"utf8_site_plan", host_test::read(EXAMPLES_DIR "/site-plan.utf8.txt"), {}, true},
+        HintCase{"utf8_converted",
+                 host_test::read(EXAMPLES_DIR "/site-plan.utf8.txt"),
+                 {"--utf8"},
+                 false},
+        HintCase{"shift_jis_floor_plan", floor_plan(), {}, false},
+        HintCase{"ascii_only", "ch 1 2 3 0 \"A1\r\n", {}, false},
+        // 0xFF is neither: nothing to suggest
+        HintCase{"neither",
+                 "ch 1 2 3 0 \"\xFF"
+                 "1\r\n",
+                 {},
+                 false},
+        // a lead byte cut by the end of the file is not Shift_JIS, and not UTF-8
+        HintCase{"cut_lead_byte", "ch 1 2 3 0 \"1\x82", {}, false}),
+    host_test::by_title<HintCase>);
 
 TEST(Exchange, ShowsTheTextAsTheReaderSeesIt) {
     const fs::path dir = host_test::scratch("shown");
@@ -161,6 +222,7 @@ struct FailureCase {
     int status;
     const char *message; // part of the line
     bool kept;
+    bool report = false; // printed before the line
 };
 
 // gtest names a case by its title.
@@ -177,14 +239,20 @@ TEST_P(Failures, OneLineAndNonZeroStatus) {
     host_test::write(dir / "bad.txt", "ok\nch 1 2 3 0 \"café\n");
     host_test::write(dir / "fails.sh", "#!/bin/sh\necho boom >&2\necho again >&2\nexit 3\n");
     host_test::write(dir / "silent.sh", "#!/bin/sh\nrm jwc_temp.txt\n");
-    fs::permissions(dir / "fails.sh", fs::perms::owner_all);
-    fs::permissions(dir / "silent.sh", fs::perms::owner_all);
+    host_test::write(dir / "hangs.sh", "#!/bin/sh\nexec sleep 30\n");
+    for (const char *script : {"fails.sh", "silent.sh", "hangs.sh"})
+        fs::permissions(dir / script, fs::perms::owner_all);
     fs::create_directories(dir / "full");
     host_test::write(dir / "full" / "x", "");
 
     const host::ToolRun run = host_test::run_host(c.args, dir);
     EXPECT_EQ(run.status, c.status);
-    EXPECT_EQ(run.out, "");
+    if (c.report) {
+        EXPECT_EQ(report_field(run.out, "records in").rfind("1: text 1", 0), 0u) << run.out;
+        EXPECT_EQ(fs::exists(reported_scratch(run.out)), c.kept) << run.out;
+    } else {
+        EXPECT_EQ(run.out, "");
+    }
     EXPECT_EQ(run.err.rfind("digit-tint-host: ", 0), 0u) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
@@ -212,7 +280,29 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "bad.txt: line 2, byte 16: U+00E9 \"é\" has no Shift_JIS form",
                     false},
-        FailureCase{"keep_dir_not_empty", {"--keep", "full", "sel.txt"}, 1, "not empty", false},
+        FailureCase{"keep_dir_not_empty", {"--keep", "full", "sel.txt"}, 2, "not empty", false},
+        FailureCase{
+            "keep_dir_is_a_file", {"--keep", "sel.txt", "sel.txt"}, 2, "not a directory", false},
+        FailureCase{"timeout_zero", {"--timeout", "0", "sel.txt"}, 2, "not \"0\"", false},
+        FailureCase{"timeout_not_a_number", {"--timeout=1m", "sel.txt"}, 2, "whole seconds", false},
+        FailureCase{"output_folder_missing",
+                    {"-o", "missing/back.txt", "sel.txt"},
+                    1,
+                    "cannot write missing/back.txt: No such file or directory",
+                    false,
+                    true},
+        FailureCase{"drawing_folder_missing",
+                    {"--svg", "missing/plan.svg", "sel.txt"},
+                    1,
+                    "cannot write missing/plan.svg: No such file or directory",
+                    false,
+                    true},
+        FailureCase{"tool_hangs",
+                    {"--timeout", "1", "--tool", "./hangs.sh", "sel.txt"},
+                    1,
+                    "the tool was still running after 1 s and was killed",
+                    true,
+                    true},
         FailureCase{"tool_missing",
                     {"--tool", "./none", "sel.txt"},
                     1,

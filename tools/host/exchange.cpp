@@ -1,6 +1,9 @@
 #include "exchange.hpp"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,17 +45,25 @@ bool write_file(const fs::path &path, const std::string &bytes, std::string &err
     return true;
 }
 
+bool keep_usable(const std::string &keep, std::string &error) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(keep, ec);
+    if (!fs::exists(status)) return true;
+    if (!fs::is_directory(status))
+        error = "--keep " + keep + ": not a directory";
+    else if (!fs::is_empty(keep, ec))
+        error = "--keep " + keep + ": the directory is not empty";
+    return error.empty();
+}
+
 bool make_scratch(const std::string &keep, fs::path &dir, std::string &error) {
     std::error_code ec;
     if (!keep.empty()) {
+        if (!keep_usable(keep, error)) return false;
         dir = fs::absolute(keep, ec);
         fs::create_directories(dir, ec);
         if (ec || !fs::is_directory(dir)) {
             error = "cannot make the directory " + keep + ": " + ec.message();
-            return false;
-        }
-        if (!fs::is_empty(dir, ec)) {
-            error = "--keep " + keep + ": the directory is not empty";
             return false;
         }
         return true;
@@ -97,10 +108,26 @@ std::string drain(std::FILE *file) {
     _exit(127);
 }
 
+// Waits for pid, polling with growing naps so that a quick tool costs about a
+// millisecond; past timeout seconds (when above 0) it is killed. False then.
+bool wait_for(pid_t pid, int &wstatus, double timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+    for (useconds_t nap = 500;; nap = std::min<useconds_t>(nap * 2, 50000)) {
+        const pid_t done = waitpid(pid, &wstatus, timeout > 0 ? WNOHANG : 0);
+        if (done == pid || (done < 0 && errno != EINTR)) return true;
+        if (timeout > 0 && std::chrono::steady_clock::now() >= deadline) {
+            kill(pid, SIGKILL); // cannot be caught: the wait below is short
+            waitpid(pid, &wstatus, 0);
+            return false;
+        }
+        if (done == 0) usleep(nap);
+    }
+}
+
 } // namespace
 
 bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
-              const fs::path &dir, ToolRun &run, std::string &error) {
+              const fs::path &dir, ToolRun &run, std::string &error, double timeout) {
     // A path with a slash names a file from here; a bare name is looked up on PATH.
     std::string program = tool.find('/') == std::string::npos ? tool : fs::absolute(tool).string();
     std::vector<std::string> words{program};
@@ -123,7 +150,7 @@ bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
     bool exec_failed = pid > 0 && read(report[0], &child_errno, sizeof child_errno) > 0;
     close(report[0]);
     int wstatus = 0;
-    if (pid > 0) waitpid(pid, &wstatus, 0);
+    run.timed_out = pid > 0 && !wait_for(pid, wstatus, timeout);
     run.out = drain(out);
     run.err = drain(err);
     std::fclose(out);

@@ -16,6 +16,10 @@ inline constexpr const char *work_name = "JWC_TEMP.$$$";
 bool read_file(const std::filesystem::path &path, std::string &bytes, std::string &error);
 bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
 
+// Whether keep can serve as the scratch directory: missing, or an empty
+// directory. False with a message naming it otherwise.
+bool keep_usable(const std::string &keep, std::string &error);
+
 // A fresh directory under the system's temporary directory, or keep (created
 // where missing) when it is given; keep must hold nothing yet.
 bool make_scratch(const std::string &keep, std::filesystem::path &dir, std::string &error);
@@ -24,15 +28,18 @@ bool make_scratch(const std::string &keep, std::filesystem::path &dir, std::stri
 std::string default_tool();
 
 struct ToolRun {
-    int status = 0;  // exit status as a shell reports it (0..255)
-    int signal = 0;  // the signal that ended the tool, 0 for none
-    std::string out; // its standard output
-    std::string err; // its standard error
+    int status = 0;         // exit status as a shell reports it (0..255)
+    int signal = 0;         // the signal that ended the tool, 0 for none
+    bool timed_out = false; // killed for running past its time
+    std::string out;        // its standard output
+    std::string err;        // its standard error
 };
 
-// Starts tool in dir with the switches and waits for it. False with a message
-// where the tool could not be started at all.
+// Starts tool in dir with the switches and waits for it, at most timeout
+// seconds when that is above 0: then it is killed and run.timed_out set.
+// False with a message where the tool could not be started at all.
 bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
-              const std::filesystem::path &dir, ToolRun &run, std::string &error);
+              const std::filesystem::path &dir, ToolRun &run, std::string &error,
+              double timeout = 0);
 
 } // namespace host

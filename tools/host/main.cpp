@@ -48,6 +48,15 @@ std::string ending(const ToolRun &run) {
                       : "failed with exit status " + std::to_string(run.status);
 }
 
+// A UTF-8 selection goes over as it is, garbled for the tool; one line says
+// what would have helped.
+void hint_utf8(const std::string &name, const std::string &bytes) {
+    if (!is_shift_jis(bytes) && is_utf8(bytes))
+        std::fprintf(stderr,
+                     "digit-tint-host: %s is not Shift_JIS but looks like UTF-8; add --utf8\n",
+                     name.c_str());
+}
+
 // The selection as it goes into the scratch directory.
 bool selection_bytes(const Options &options, std::string &bytes, std::string &error) {
     std::string file;
@@ -56,6 +65,7 @@ bool selection_bytes(const Options &options, std::string &bytes, std::string &er
         return false;
     }
     if (!options.utf8) {
+        hint_utf8(options.selection, file);
         bytes = file;
         return true;
     }
@@ -102,19 +112,29 @@ int exchange_once(const Options &options) {
     exchange.scratch = dir.string();
     exchange.kept = keep;
     exchange.in = split_lines(selection);
-    if (!run_tool(exchange.tool, options.switches, dir, exchange.run, error))
+    exchange.timeout = options.timeout;
+    if (!run_tool(exchange.tool, options.switches, dir, exchange.run, error, options.timeout))
         return tidy(), fail(error);
+    const bool colour = use_colour(options.color);
+    if (exchange.run.timed_out) {
+        exchange.kept = true;
+        std::fputs(report(exchange, options.raw, colour).c_str(), stdout);
+        return fail_kept("the tool was still running after " + std::to_string(options.timeout) +
+                             " s and was killed",
+                         dir);
+    }
     if (exchange.run.status != 0 || exchange.run.signal)
         return fail_kept(
             "the tool " + ending(exchange.run) + " (" + one_line(exchange.run.err) + ")", dir);
     std::string returned;
     if (!read_back(dir, exchange, returned, error)) return fail_kept(error, dir);
     exchange.out = split_lines(returned);
-    if (!write_outputs(options, exchange, returned, error)) return fail_kept(error, dir);
-
-    std::fputs(report(exchange, options.raw, use_colour(options.color)).c_str(), stdout);
+    // The report first: a file that cannot be written spoils none of it.
+    std::fputs(report(exchange, options.raw, colour).c_str(), stdout);
+    std::fflush(stdout);
+    const bool written = write_outputs(options, exchange, returned, error);
     tidy();
-    return 0;
+    return written ? 0 : fail(error);
 }
 
 } // namespace
@@ -124,6 +144,10 @@ int main(int argc, char **argv) {
     std::string error;
     if (!parse_options(argc, argv, options, error)) {
         std::fprintf(stderr, "digit-tint-host: %s (see --help)\n", error.c_str());
+        return 2;
+    }
+    if (!options.keep.empty() && !keep_usable(options.keep, error)) {
+        std::fprintf(stderr, "digit-tint-host: %s\n", error.c_str());
         return 2;
     }
     if (options.help) {

@@ -16,6 +16,7 @@ const char *const usage_text =
     "  -o FILE         write the returned exchange file to FILE\n"
     "  --keep DIR      run in DIR (new or empty) and keep it\n"
     "  --tool PATH     the tool to run (default: digit-tint beside this program)\n"
+    "  --timeout SECS  kill the tool when it runs longer (default: 60)\n"
     "  -h, --help      show this help\n";
 
 namespace {
@@ -26,6 +27,7 @@ std::string *value_target(std::string_view name, Options &options) {
     if (name == "--keep") return &options.keep;
     if (name == "-o" || name == "--output") return &options.output;
     if (name == "--tool") return &options.tool;
+    if (name == "--timeout") return &options.timeout_text;
     return nullptr;
 }
 
@@ -60,6 +62,24 @@ bool parse_flag(std::string_view arg, Options &options, std::string &error) {
         error = "unknown option " + std::string(arg);
         return false;
     }
+    return true;
+}
+
+// A whole number of seconds, 1 to a day.
+bool parse_timeout(Options &options, std::string &error) {
+    if (options.timeout_text.empty()) return true;
+    int seconds = 0;
+    for (char c : options.timeout_text) {
+        if (c < '0' || c > '9' || seconds > 86400) seconds = -1;
+        if (seconds < 0) break;
+        seconds = seconds * 10 + (c - '0');
+    }
+    if (seconds < 1 || seconds > 86400) {
+        error =
+            "--timeout takes whole seconds from 1 to 86400, not \"" + options.timeout_text + "\"";
+        return false;
+    }
+    options.timeout = seconds;
     return true;
 }
 
@@ -99,7 +119,7 @@ bool parse_options(int argc, char **argv, Options &options, std::string &error) 
         error = "no SELECTION given";
         return false;
     }
-    return true;
+    return parse_timeout(options, error);
 }
 
 } // namespace host

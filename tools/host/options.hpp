@@ -15,10 +15,12 @@ struct Options {
     bool raw = false;                  // show the escapes instead of hiding them
     bool help = false;
     ColorWhen color = ColorWhen::auto_;
-    std::string svg;    // drawing to write, if any
-    std::string keep;   // scratch directory to use and keep, if any
-    std::string output; // where to copy the returned exchange file, if anywhere
-    std::string tool;   // the tool to start; empty for the one built beside us
+    std::string svg;          // drawing to write, if any
+    std::string keep;         // scratch directory to use and keep, if any
+    std::string output;       // where to copy the returned exchange file, if anywhere
+    std::string tool;         // the tool to start; empty for the one built beside us
+    int timeout = 60;         // seconds the tool may run before it is killed
+    std::string timeout_text; // --timeout as given
 };
 
 // False with a one-line message on a command line it cannot use.

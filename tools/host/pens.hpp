@@ -1,4 +1,5 @@
-// How the stand-in draws each pen: a terminal colour and a drawing colour.
+// How the stand-in shows each pen: a terminal colour, and a drawing colour
+// that reads on a white page and stands apart from the plain text.
 #pragma once
 
 namespace host {
@@ -8,11 +9,14 @@ struct PenColour {
     const char *rgb;  // for the drawing
 };
 
+// The drawing's plain text; no pen colour comes close to it.
+inline constexpr const char *text_rgb = "#202020";
+
 inline const PenColour &pen_colour(int pen) {
-    static const PenColour pens[10] = {{"39", "#000000"}, {"36", "#0090c0"}, {"1", "#000000"},
-                                       {"32", "#00a000"}, {"33", "#c09000"}, {"35", "#c000c0"},
-                                       {"34", "#0000e0"}, {"96", "#00c0c0"}, {"31", "#e00000"},
-                                       {"90", "#808080"}};
+    static const PenColour pens[10] = {
+        {"38;5;91", "#7b3294"}, {"36", "#0072b2"}, {"38;5;208", "#b35300"}, {"32", "#2e7d32"},
+        {"33", "#7d7000"},      {"35", "#c000c0"}, {"34", "#2233dd"},       {"96", "#007d72"},
+        {"31", "#d00000"},      {"90", "#6b6b6b"}};
     return pens[pen >= 0 && pen <= 9 ? pen : 0];
 }
 

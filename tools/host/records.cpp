@@ -6,10 +6,11 @@
 
 namespace host {
 
+// The words of the README's table of what happens to each line.
 const char *kind_name(Kind kind) {
-    static const char *const names[] = {"header",     "comment",      "setting",   "text",
-                                        "line",       "circle/arc",   "point",     "poly-line",
-                                        "hand point", "header table", "attribute", "other"};
+    static const char *const names[] = {"header",       "comment",      "setting", "text",
+                                        "line element", "circle/arc",   "point",   "poly-line mark",
+                                        "hand point",   "header table", "z line",  "other"};
     return names[static_cast<std::size_t>(kind)];
 }
 

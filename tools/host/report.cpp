@@ -79,6 +79,15 @@ std::string tool_command(const Exchange &exchange) {
     return exchange.switches.empty() ? text + " (no switches)" : text;
 }
 
+std::string ending(const Exchange &exchange) {
+    const ToolRun &run = exchange.run;
+    if (run.timed_out)
+        return "none: killed after " + std::to_string(exchange.timeout) +
+               " s, still running (--timeout)";
+    return run.signal ? "killed by signal " + std::to_string(run.signal)
+                      : std::to_string(run.status);
+}
+
 } // namespace
 
 std::string show_text(const std::string &text, bool raw, bool colour) {
@@ -107,10 +116,10 @@ std::string report(const Exchange &exchange, bool raw, bool colour) {
     std::string text = field("selection", exchange.selection);
     text += field("tool", tool_command(exchange));
     text += field("scratch", exchange.scratch + (exchange.kept ? " (kept)" : " (removed)"));
-    text += field("exit status", run.signal ? "killed by signal " + std::to_string(run.signal)
-                                            : std::to_string(run.status));
+    text += field("exit status", ending(exchange));
     text += stream_lines("stderr", run.err);
     text += field("records in", kinds(exchange.in));
+    if (run.timed_out) return text + field("commands out", "none read back");
     text += field("commands out", kinds(exchange.out));
     text += field("marked runs", marked_runs(exchange.out));
     if (exchange.out_name != exchange_name)

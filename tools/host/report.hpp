@@ -15,6 +15,7 @@ struct Exchange {
     std::string scratch;               // the working directory
     bool kept = false;                 // scratch stays after the run
     ToolRun run;                       // status, stdout, stderr
+    int timeout = 0;                   // seconds the tool was given
     std::vector<std::string> in;       // lines of the selection handed over
     std::vector<std::string> out;      // lines of the file read back
     std::string out_name;              // the name they were read from

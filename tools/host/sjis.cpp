@@ -141,6 +141,18 @@ std::string sjis_to_utf8(std::string_view sjis) {
     return escape_controls(out);
 }
 
+bool is_shift_jis(std::string_view bytes) {
+    std::string decoded;
+    return convert(to_utf8(), bytes, decoded) == bytes.size();
+}
+
+bool is_utf8(std::string_view bytes) {
+    char32_t cp = 0;
+    for (std::size_t at = 0, len = 0; at < bytes.size(); at += len)
+        if ((len = utf8_sequence(bytes, at, cp)) == 0) return false;
+    return true;
+}
+
 std::size_t sjis_char_length(std::string_view bytes, std::size_t at) {
     const unsigned char b = static_cast<unsigned char>(bytes[at]);
     const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);

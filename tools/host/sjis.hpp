@@ -14,6 +14,12 @@ bool utf8_to_exchange(std::string_view utf8, std::string &exchange, std::string 
 // Decodes Shift_JIS for the terminal; a byte that does not decode shows as \xNN.
 std::string sjis_to_utf8(std::string_view sjis);
 
+// Whether every byte of bytes decodes as Shift_JIS (code page 932), and
+// whether it is all valid UTF-8: a selection for which the first is false and
+// the second true was most likely saved as UTF-8.
+bool is_shift_jis(std::string_view bytes);
+bool is_utf8(std::string_view bytes);
+
 // Length of the Shift_JIS character starting at bytes[at]: 2 for a lead byte
 // with a byte after it, otherwise 1.
 std::size_t sjis_char_length(std::string_view bytes, std::size_t at);

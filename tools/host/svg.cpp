@@ -66,11 +66,21 @@ double width_in_ems(const std::string &text) {
     return ems;
 }
 
-std::string shapes(const std::vector<std::string> &in, Box &box) {
+struct Point {
+    double x, y;
+};
+
+// Lines, circles and arcs as SVG; points are drawn once the scale is known.
+std::string shapes(const std::vector<std::string> &in, Box &box, std::vector<Point> &points) {
     std::string svg;
     double v[7];
     for (const auto &line : in) {
         Kind kind = kind_of(line);
+        if (kind == Kind::point && scan_numbers(std::string_view(line).substr(2), v, 2) == 2) {
+            extend(box, v[0], v[1]);
+            points.push_back({v[0], v[1]});
+            continue;
+        }
         if (kind == Kind::line && scan_numbers(std::string_view(line).substr(1), v, 4) == 4) {
             extend(box, v[0], v[1]), extend(box, v[2], v[3]);
             svg += "<line x1=\"" + num(v[0]) + "\" y1=\"" + num(-v[1]) + "\" x2=\"" + num(v[2]) +
@@ -146,32 +156,85 @@ std::string text_element(const Text &t) {
     return svg + "</text>\n";
 }
 
+// The pens that mark a run in any text.
+std::vector<int> pens_used(const std::vector<Text> &found) {
+    bool used[10] = {};
+    for (const Text &t : found)
+        for (const Piece &piece : split_marks(t.record.text))
+            if (piece.pen >= 0) used[piece.pen] = true;
+    std::vector<int> pens;
+    for (int pen = 0; pen < 10; ++pen)
+        if (used[pen]) pens.push_back(pen);
+    return pens;
+}
+
+// Legend entries are laid out in pixels, in a band below the plan.
+const double legend_height = 30, legend_caption = 110, legend_entry = 64;
+
+double legend_width(std::size_t pens) {
+    return legend_caption + static_cast<double>(std::max<std::size_t>(pens, 2)) * legend_entry;
+}
+
+// A swatch and "pen N" in the pen's colour for every pen used.
+std::string legend(const std::vector<int> &pens, double top, double width) {
+    const std::string base = num(top + 19);
+    std::string svg = "<g class=\"legend\" font-size=\"13\">\n<line x1=\"0\" y1=\"" +
+                      num(top + 0.5) + "\" x2=\"" + num(width) + "\" y2=\"" + num(top + 0.5) +
+                      "\" stroke=\"#c0c0c0\"/>\n<text x=\"8\" y=\"" + base + "\" fill=\"" +
+                      text_rgb + "\">" + (pens.empty() ? "no marked digits" : "marked digits:") +
+                      "</text>\n";
+    double x = legend_caption;
+    for (int pen : pens) {
+        const std::string colour = pen_colour(pen).rgb;
+        svg += "<rect x=\"" + num(x) + "\" y=\"" + num(top + 8) +
+               "\" width=\"12\" height=\"12\" fill=\"" + colour + "\"/><text x=\"" + num(x + 17) +
+               "\" y=\"" + base + "\" fill=\"" + colour + "\" font-weight=\"bold\">pen " +
+               std::to_string(pen) + "</text>\n";
+        x += legend_entry;
+    }
+    return svg + "</g>\n";
+}
+
+std::string dots(const std::vector<Point> &points, double radius) {
+    std::string svg;
+    for (const Point &p : points)
+        svg += "<circle class=\"point\" cx=\"" + num(p.x) + "\" cy=\"" + num(-p.y) + "\" r=\"" +
+               num(radius) + "\"/>\n";
+    return svg;
+}
+
 } // namespace
 
 std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out) {
     Box box;
-    std::string geometry = shapes(in, box);
+    std::vector<Point> points;
+    std::string geometry = shapes(in, box, points);
     std::vector<Text> found = texts(out, box);
     scale_sizes(found, box);
     if (!box.any) box = {0, 0, 100, 100, true};
     const double margin = std::max(box.max_x - box.min_x, box.max_y - box.min_y) * 0.04 + 1;
     const double x = box.min_x - margin, y = -box.max_y - margin;
     const double w = box.max_x - box.min_x + 2 * margin, h = box.max_y - box.min_y + 2 * margin;
-    // Fits a window of 800 by 600 pixels.
-    const double scale = std::min(800 / w, 600 / h);
+    // The plan and the legend below it fit a window of 800 by 600 pixels.
+    const double scale = std::min(800 / w, (600 - legend_height) / h);
+    const double plan_w = std::floor(w * scale), plan_h = std::floor(h * scale);
+    const std::vector<int> pens = pens_used(found);
+    const double page_w = std::max(plan_w, legend_width(pens.size()));
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      num(std::floor(w * scale)) + "\" height=\"" + num(std::floor(h * scale)) +
-                      "\" viewBox=\"" + num(x) + " " + num(y) + " " + num(w) + " " + num(h) +
-                      "\">\n";
+                      num(page_w) + "\" height=\"" + num(plan_h + legend_height) + "\">\n";
     svg += "<style>.geometry>*{fill:none;stroke:#909090;stroke-width:1.5px;"
-           "vector-effect:non-scaling-stroke} text{white-space:pre;font-family:sans-serif}"
-           " tspan{font-weight:bold}</style>\n";
-    svg += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"" + num(w) + "\" height=\"" +
-           num(h) + "\" fill=\"#ffffff\"/>\n";
-    svg += "<g class=\"geometry\">\n" + geometry + "</g>\n<g fill=\"#202020\">\n";
+           "vector-effect:non-scaling-stroke} .geometry>.point{fill:#909090;stroke:none}"
+           " text{white-space:pre;font-family:sans-serif} tspan{font-weight:bold}</style>\n";
+    svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
+    svg += "<svg class=\"plan\" width=\"" + num(plan_w) + "\" height=\"" + num(plan_h) +
+           "\" viewBox=\"" + num(x) + " " + num(y) + " " + num(w) + " " + num(h) + "\">\n";
+    // Dots of 2.5 pixels' radius, whatever the drawing's units.
+    svg += "<g class=\"geometry\">\n" + geometry + dots(points, 2.5 / scale) + "</g>\n<g fill=\"" +
+           text_rgb + "\">\n";
     for (const Text &t : found) svg += text_element(t);
-    return svg + "</g>\n</svg>\n";
+    svg += "</g>\n</svg>\n";
+    return svg + legend(pens, plan_h, page_w) + "</svg>\n";
 }
 
 } // namespace host

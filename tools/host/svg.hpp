@@ -1,5 +1,6 @@
-// A drawing of the exchange: the selection's lines and circles, thin and grey,
-// and the returned texts at their places with the marked digits in pen colours.
+// A drawing of the exchange: the selection's lines, circles and points, thin and
+// grey, the returned texts at their places with the marked digits in pen
+// colours, and below them a legend of the pens used.
 #pragma once
 
 #include <string>

@@ -1,0 +1,23 @@
+# The Windows zip: digit-tint.exe carrying a version resource, the guides in
+# English and Japanese (UTF-8 with a byte order mark and CR LF, as Notepad
+# shows them right) and the license as a text file in the same form.
+set(DIGIT_TINT_WINDOWS_DIR ${PROJECT_SOURCE_DIR}/packaging/windows)
+
+# The copyright line exactly as LICENSE has it.
+file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE DIGIT_TINT_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+
+if(MINGW)
+  enable_language(RC)
+  configure_file(${DIGIT_TINT_WINDOWS_DIR}/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
+  # The project's warning options are compiler flags windres does not know.
+  add_library(digit_tint_version OBJECT ${CMAKE_BINARY_DIR}/version.rc)
+  set_target_properties(digit_tint_version PROPERTIES COMPILE_OPTIONS "")
+  target_link_libraries(digit-tint PRIVATE digit_tint_version)
+endif()
+
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+
+install(TARGETS digit-tint RUNTIME DESTINATION .)
+install(FILES ${DIGIT_TINT_WINDOWS_DIR}/README.txt ${DIGIT_TINT_WINDOWS_DIR}/README.ja.txt
+              ${CMAKE_BINARY_DIR}/LICENSE.txt
+        DESTINATION .)
