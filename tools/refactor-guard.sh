@@ -17,7 +17,7 @@ guard_dir=$top/build/guard
 jobs=${GUARD_BUILD_JOBS:-2}
 
 usage() {
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//' >&2
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//' >&2
     exit 2
 }
 
