@@ -52,6 +52,7 @@ TEST_P(LongLines, AreTakenInPiecesOf254Bytes) {
 }
 
 const std::string c254 = comment(254);
+const std::string a242 = std::string(242, 'A');
 
 INSTANTIATE_TEST_SUITE_P(
     Generated, LongLines,
@@ -94,7 +95,14 @@ INSTANTIATE_TEST_SUITE_P(
                  text_out(std::string(229, 'A') + "^$51") + closing_default},
         // the first piece holds 242 digits, cut to 231; the pieces of sevens after it are dropped
         LongLine{"text10000", text_record(std::string(10000 - 12, '7')) + "\r\n",
-                 text_out(std::string("^$5").append(231, '7')) + closing_default}),
+                 text_out(std::string("^$5").append(231, '7')) + closing_default},
+        // a 254-byte text record: its newline comes alone, and the record's line is ended once
+        LongLine{"text254", text_record(a242) + "\r\n#n\r\n",
+                 text_out(std::string(231, 'A')) + "#n\r\n" + closing_default},
+        // a later piece that is a setting: echoed on a line of its own after the text record.
+        // (Where later pieces stop being taken by their own head, "lc7" goes.)
+        LongLine{"text_then_setting", text_record(a242) + "lc7\r\n#n\r\n",
+                 text_out(std::string(231, 'A')) + "lc7\r\n#n\r\nlg14\r\nly14\r\nlt20\r\nlc7\r\n"}),
     [](const testing::TestParamInfo<LongLine> &p) { return std::string(p.param.name); });
 
 } // namespace
