@@ -8,19 +8,18 @@
 // moment. Medians over the pairs are reported, with peak resident memory of
 // the tool and, with --callgrind, instructions per input line on the largest
 // size (a figure that does not move with the load).
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "support/process.hpp"
+#include "support/scratch.hpp"
 
 namespace fs = std::filesystem;
 
@@ -33,40 +32,13 @@ struct Options {
     bool callgrind = false;
 };
 
-struct Spawned {
-    int status = -1;
-    double seconds = 0;
-    double cpu_seconds = 0; // user and system time: less moved by other load than wall time
-    long max_rss_kib = 0;
-};
-
 // Runs argv in dir with stdout and stderr sent to /dev/null.
-Spawned spawn(const std::vector<std::string> &args, const fs::path &dir) {
-    std::vector<char *> argv;
-    for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
-    argv.push_back(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(126);
-        std::FILE *null = std::fopen("/dev/null", "w");
-        if (null) {
-            dup2(fileno(null), 1);
-            dup2(fileno(null), 2);
-        }
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    Spawned s;
-    int status = 0;
-    rusage usage{};
-    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return s;
-    s.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    s.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    s.max_rss_kib = usage.ru_maxrss;
-    s.cpu_seconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                    static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return s;
+support::Exit spawn(const std::vector<std::string> &args, const fs::path &dir) {
+    support::Command c;
+    c.argv = args;
+    c.cwd = dir;
+    c.output = support::Output::discard;
+    return support::run(c);
 }
 
 double median(std::vector<double> v) {
@@ -75,9 +47,9 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// Ends the program through main, so that the scratch directory goes too.
 [[noreturn]] void fail(const std::string &what) {
-    std::fprintf(stderr, "bench-drive: %s\n", what.c_str());
-    std::exit(1);
+    throw std::runtime_error(what);
 }
 
 struct Row {
@@ -98,9 +70,9 @@ Row measure(const Options &o, const fs::path &work, long lines) {
     row.lines = lines;
     row.bytes = fs::file_size(input);
     for (int i = 0; i <= o.runs; ++i) { // run 0 warms the caches and is not counted
-        const Spawned c = spawn({"cp", input.string(), (work / "copy.txt").string()}, work);
+        const support::Exit c = spawn({"cp", input.string(), (work / "copy.txt").string()}, work);
         fs::copy_file(input, run_dir / "jwc_temp.txt", fs::copy_options::overwrite_existing);
-        const Spawned t = spawn({o.tool}, run_dir);
+        const support::Exit t = spawn({o.tool}, run_dir);
         if (c.status != 0 || t.status != 0) fail("a run failed at " + std::to_string(lines));
         if (!fs::exists(run_dir / "JWC_TEMP.TXT")) fail("no result handed back");
         if (i == 0) continue;
@@ -125,7 +97,7 @@ double instructions_per_line(const Options &o, const fs::path &work, long lines)
     fs::copy_file(work / ("input-" + std::to_string(lines) + ".txt"), run_dir / "jwc_temp.txt",
                   fs::copy_options::overwrite_existing);
     const fs::path out = work / "callgrind.out";
-    const Spawned s = spawn(
+    const support::Exit s = spawn(
         {"valgrind", "--tool=callgrind", "--callgrind-out-file=" + out.string(), o.tool}, run_dir);
     if (s.status != 0) fail("valgrind failed");
     std::ifstream in(out);
@@ -167,13 +139,7 @@ Options parse(int argc, char **argv) {
     return o;
 }
 
-} // namespace
-
-int main(int argc, char **argv) {
-    const Options o = parse(argc, argv);
-    char pattern[] = "/tmp/digit-tint-bench-XXXXXX";
-    if (!mkdtemp(pattern)) fail("cannot make a scratch directory");
-    const fs::path work = pattern;
+void measure_all(const Options &o, const fs::path &work) {
     std::printf(
         "| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | CPU ms "
         "digit-tint / cp | peak RSS KiB |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
@@ -196,6 +162,18 @@ int main(int argc, char **argv) {
         std::printf("callgrind: %.0f instructions per input line at %ld lines\n",
                     instructions_per_line(o, work, largest), largest);
     }
-    fs::remove_all(work);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    try {
+        const Options o = parse(argc, argv);
+        const support::ScratchDir scratch("bench");
+        measure_all(o, scratch.path());
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "bench-drive: %s\n", e.what());
+        return 1;
+    }
     return 0;
 }

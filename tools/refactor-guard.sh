@@ -9,7 +9,8 @@
 #
 # REV is checked out into a temporary worktree under build/guard/, removed
 # afterwards whatever happens. Options after it go to guard-compare: --quick,
-# --count N, --seed S, --no-large, --show N, --save DIR, --timeout S (--help).
+# --count N, --seed S, --no-large, --only corpus,cases,generated,large,
+# --show N, --save DIR, --timeout S (--help lists them).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 guard_dir=$top/build/guard

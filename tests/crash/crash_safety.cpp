@@ -9,76 +9,59 @@
 // microseconds, where the take-over renames the exchange file.
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <random>
-#include <signal.h>
+#include <stdexcept>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
+#include "support/files.hpp"
+#include "support/process.hpp"
+#include "support/scratch.hpp"
 #include "support/selection.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using support::read_file;
 
 // Every name the exchange file goes by, in the order the take-over uses them.
 constexpr const char *exchange_names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$",
                                           "JWC_TEMP.TXT"};
 
-std::string read_file(const fs::path &p) {
-    std::ifstream f(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
-}
-
-void write_file(const fs::path &p, const std::string &bytes) {
-    std::ofstream f(p, std::ios::binary);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f) throw std::runtime_error("cannot write " + p.string());
-}
-
+// Ends the program through main, so that the scratch directory goes too.
 [[noreturn]] void fail(const std::string &why) {
-    std::fprintf(stderr, "crash_safety: %s\n", why.c_str());
-    std::exit(1);
+    throw std::runtime_error(why);
 }
 
-// A run to be killed keeps quiet on stderr too: a sanitizer runtime caught at its
-// exit by the kill complains there, which is no finding.
-pid_t start_tool(const fs::path &tool, const fs::path &dir, bool to_be_killed = false) {
-    std::fflush(stdout); // the child must not write out what the parent holds
-    const pid_t pid = fork();
-    if (pid < 0) fail("fork failed");
-    if (pid == 0) {
-        if (chdir(dir.c_str()) != 0) _exit(121);
-        const int null = open("/dev/null", O_WRONLY);
-        if (null < 0 || dup2(null, 1) < 0) _exit(123);
-        if (to_be_killed && dup2(null, 2) < 0) _exit(123);
-        execl(tool.c_str(), tool.c_str(), static_cast<char *>(nullptr));
-        _exit(122);
-    }
-    return pid;
+// stdout is not wanted. A run to be killed keeps quiet on stderr too: a
+// sanitizer runtime caught at its exit by the kill complains there, which is
+// no finding.
+support::Command tool_command(const fs::path &tool, const fs::path &dir, bool to_be_killed) {
+    support::Command c;
+    c.argv = {tool.string()};
+    c.cwd = dir;
+    c.output = to_be_killed ? support::Output::discard : support::Output::capture;
+    return c;
 }
 
-int finish(pid_t pid) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) fail("waitpid failed");
-    return status;
+// Runs the tool to its end in dir, failing unless it ended with status 0.
+void finish_run(const fs::path &tool, const fs::path &dir, const std::string &when) {
+    const support::Exit e = support::run(tool_command(tool, dir, false));
+    if (e.status != 0)
+        fail(when + ": the run ended with status " + std::to_string(e.status) + " " +
+             e.not_started_why + e.err);
 }
 
 // Runs the tool to its end in dir and checks that it handed back `expected`.
 void run_to_end(const fs::path &tool, const fs::path &dir, const std::string &expected,
                 const std::string &when) {
-    const int status = finish(start_tool(tool, dir));
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        fail(when + ": the run did not end with status 0");
+    finish_run(tool, dir, when);
     for (const auto &entry : fs::directory_iterator(dir))
         if (entry.path().filename() != "JWC_TEMP.TXT")
             fail(when + ": " + entry.path().filename().string() + " was left behind");
@@ -86,16 +69,19 @@ void run_to_end(const fs::path &tool, const fs::path &dir, const std::string &ex
         fail(when + ": JWC_TEMP.TXT is not the expected output");
 }
 
+void fresh_directory(const fs::path &dir, const std::string &input) {
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    support::write_file(dir / "jwc_temp.txt", input);
+}
+
 // An unkilled run on input in a fresh dir; took is set to the run's own length.
 std::string fresh_run(const fs::path &tool, const fs::path &dir, const std::string &input,
                       Clock::duration &took) {
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    write_file(dir / "jwc_temp.txt", input);
+    fresh_directory(dir, input);
     const auto t0 = Clock::now();
-    const int status = finish(start_tool(tool, dir));
+    finish_run(tool, dir, "an unkilled run");
     took = Clock::now() - t0;
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail("an unkilled run failed");
     return read_file(dir / "JWC_TEMP.TXT");
 }
 
@@ -125,26 +111,42 @@ std::string inspect(const fs::path &dir, const Expected &e, bool &is_output) {
          std::to_string(bytes.size()) + " bytes)");
 }
 
-} // namespace
+struct Options {
+    fs::path tool;
+    int trials = 200;
+    unsigned seed = 20261208u;
+    long long latest_kill_us = -1; // -1: a fifth beyond an unkilled run
+};
 
-int main(int argc, char **argv) {
-    if (argc < 2) fail("usage: crash_safety TOOL [TRIALS] [SEED] [LATEST_KILL_US]");
-    const fs::path tool = fs::absolute(argv[1]);
-    const int trials = argc > 2 ? std::atoi(argv[2]) : 200;
-    const unsigned seed = argc > 3 ? static_cast<unsigned>(std::atoi(argv[3])) : 20261208u;
-    const char *tmp = std::getenv("TMPDIR");
-    const fs::path root =
-        fs::path(tmp && *tmp ? tmp : "/tmp") / ("digit-tint-crash-" + std::to_string(getpid()));
-    const fs::path dir = root / "run";
+// What the kills left, counted by outcome.
+struct Tally {
+    std::map<std::string, int> outcomes;
+    int ended_before_kill = 0;
+};
 
+// One kill after delay, then what it left and a run to the end.
+void trial(const Options &o, const fs::path &dir, const Expected &e,
+           std::chrono::microseconds delay, int t, Tally &tally) {
+    fresh_directory(dir, e.input);
+    support::Process run(tool_command(o.tool, dir, true));
+    std::this_thread::sleep_for(delay);
+    run.kill(SIGKILL);
+    if (run.wait().signal == 0) ++tally.ended_before_kill;
+    bool is_output = false;
+    const std::string what = "trial " + std::to_string(t) + ", " + inspect(dir, e, is_output);
+    ++tally.outcomes[what.substr(what.find(", ") + 2)];
+    run_to_end(o.tool, dir, is_output ? e.output_of_output : e.output, what + ", second run");
+}
+
+void check(const Options &o, const fs::path &dir) {
     Expected e;
-    e.input = support::selection(120000, seed, {.long_lines = true});
+    e.input = support::selection(120000, o.seed, {.long_lines = true});
     Clock::duration took{}, run_time = Clock::duration::max();
-    e.output = fresh_run(tool, dir, e.input, took);
-    e.output_of_output = fresh_run(tool, dir, e.output, took);
+    e.output = fresh_run(o.tool, dir, e.input, took);
+    e.output_of_output = fresh_run(o.tool, dir, e.output, took);
     // The quickest of a few runs, as the first one may wait for the disk.
     for (int i = 0; i < 3; ++i) {
-        if (fresh_run(tool, dir, e.input, took) != e.output) fail("two unkilled runs differ");
+        if (fresh_run(o.tool, dir, e.input, took) != e.output) fail("two unkilled runs differ");
         run_time = std::min(run_time, took);
     }
     std::printf("selection: %zu bytes in, %zu bytes out; an unkilled run takes %lld ms\n",
@@ -154,30 +156,39 @@ int main(int argc, char **argv) {
 
     // Kill moments spread over the length of an unkilled run and a fifth beyond,
     // so that some kills find the result handed back.
-    std::mt19937 rng(seed);
+    std::mt19937 rng(o.seed);
     const long long latest =
-        argc > 4 ? std::atoll(argv[4])
-                 : std::chrono::duration_cast<std::chrono::microseconds>(run_time).count() * 6 / 5;
+        o.latest_kill_us >= 0
+            ? o.latest_kill_us
+            : std::chrono::duration_cast<std::chrono::microseconds>(run_time).count() * 6 / 5;
     std::uniform_int_distribution<long long> delay_us(0, latest);
-    std::map<std::string, int> outcomes;
-    int ended_before_kill = 0;
-    for (int t = 0; t < trials; ++t) {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        write_file(dir / "jwc_temp.txt", e.input);
-        const pid_t pid = start_tool(tool, dir, true);
-        std::this_thread::sleep_for(std::chrono::microseconds(delay_us(rng)));
-        kill(pid, SIGKILL);
-        const int status = finish(pid);
-        if (!WIFSIGNALED(status)) ++ended_before_kill;
-        bool is_output = false;
-        const std::string what = "trial " + std::to_string(t) + ", " + inspect(dir, e, is_output);
-        ++outcomes[what.substr(what.find(", ") + 2)];
-        run_to_end(tool, dir, is_output ? e.output_of_output : e.output, what + ", second run");
-    }
+    Tally tally;
+    for (int t = 0; t < o.trials; ++t)
+        trial(o, dir, e, std::chrono::microseconds(delay_us(rng)), t, tally);
+    std::printf("%d trials, %d of them ended before the kill came:\n", o.trials,
+                tally.ended_before_kill);
+    for (const auto &[what, count] : tally.outcomes)
+        std::printf("  %5d  %s\n", count, what.c_str());
+}
 
-    std::printf("%d trials, %d of them ended before the kill came:\n", trials, ended_before_kill);
-    for (const auto &[what, count] : outcomes) std::printf("  %5d  %s\n", count, what.c_str());
-    fs::remove_all(root);
+} // namespace
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: crash_safety TOOL [TRIALS] [SEED] [LATEST_KILL_US]\n");
+        return 2;
+    }
+    Options o;
+    o.tool = fs::absolute(argv[1]);
+    if (argc > 2) o.trials = std::atoi(argv[2]);
+    if (argc > 3) o.seed = static_cast<unsigned>(std::atoi(argv[3]));
+    if (argc > 4) o.latest_kill_us = std::atoll(argv[4]);
+    try {
+        const support::ScratchDir scratch("crash");
+        check(o, scratch / "run");
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "crash_safety: %s\n", e.what());
+        return 1;
+    }
     return 0;
 }

@@ -1,7 +1,6 @@
 #include "case_file.hpp"
 
 #include <cctype>
-#include <cstdio>
 #include <fstream>
 #include <stdexcept>
 
@@ -137,26 +136,6 @@ std::vector<Case> load_cases(const std::string &path) {
     }
     flush(section);
     return cases;
-}
-
-std::string show(const std::string &bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c == '\n')
-            out += "\\n\n";
-        else if (c == '\r')
-            out += "\\r";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c >= 0x20 && c < 0x7F)
-            out += static_cast<char>(c);
-        else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", c);
-            out += hex;
-        }
-    }
-    return out;
 }
 
 } // namespace e2e

@@ -39,9 +39,6 @@ struct Case {
 
 std::vector<Case> load_cases(const std::string &path);
 
-// Non-printable bytes as \xNN, one physical line per line, for messages.
-std::string show(const std::string &bytes);
-
 } // namespace e2e
 
 namespace e2e {

@@ -5,6 +5,9 @@
 #include <filesystem>
 
 #include "case_file.hpp"
+#include "support/files.hpp"
+#include "support/same_bytes.hpp"
+#include "support/scratch.hpp"
 #include "tool_run.hpp"
 
 namespace {
@@ -31,25 +34,25 @@ TEST_P(Cases, LeaveExactlyTheExpectedBytes) {
     SCOPED_TRACE(c.source + ": " + c.title);
     if (!c.names.empty() && (c.names == "ignore case") != e2e::tool_ignores_case())
         GTEST_SKIP() << "only where file names " << c.names;
-    const fs::path dir =
-        e2e::scratch_dir(testing::UnitTest::GetInstance()->current_test_info()->name());
-    for (const auto &[name, bytes] : c.inputs) e2e::write_file(dir / name, bytes);
-    const e2e::Outcome o = e2e::run_tool(dir, c.args);
+    const support::ScratchDir dir("e2e");
+    for (const auto &[name, bytes] : c.inputs) support::write_file(dir / name, bytes);
+    const e2e::Outcome o = e2e::run_tool(dir.path(), c.args);
     EXPECT_EQ(o.status, e2e::reported_status(c.status));
-    EXPECT_EQ(e2e::show(o.out), e2e::show(c.expected_out)) << "stdout";
-    EXPECT_EQ(e2e::show(o.err), e2e::show(c.expected_err)) << "stderr";
-    for (const auto &[name, bytes] : c.expected_files) {
+    EXPECT_SAME_BYTES(o.out, c.expected_out) << "stdout";
+    EXPECT_SAME_BYTES(o.err, c.expected_err) << "stderr";
+    for (const auto &[name, want] : c.expected_files) {
         auto it = o.files.find(name);
         if (it == o.files.end()) {
             ADD_FAILURE() << name << " is missing";
             continue;
         }
-        EXPECT_EQ(e2e::show(it->second), e2e::show(bytes)) << name;
+        const std::string &got = it->second;
+        EXPECT_SAME_BYTES(got, want) << name;
     }
     for (const auto &[name, bytes] : o.files)
-        EXPECT_TRUE(c.expected_files.count(name)) << name << " was left behind:\n"
-                                                  << e2e::show(bytes);
-    if (!HasFailure()) e2e::discard(dir);
+        EXPECT_TRUE(c.expected_files.count(name))
+            << name << " was left behind (" << bytes.size()
+            << " bytes): " << support::escape(std::string_view(bytes).substr(0, 200));
 }
 
 std::string case_name(const testing::TestParamInfo<e2e::Case> &info) {

@@ -2,49 +2,38 @@
 
 #include <cctype>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <grp.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "support/files.hpp"
 
 namespace e2e {
 
 namespace fs = std::filesystem;
 
-static std::string env_or(const char *name, const char *fallback) {
+namespace {
+
+std::string env_or(const char *name, const char *fallback) {
     const char *v = std::getenv(name);
     return v && *v ? v : fallback;
 }
 
-fs::path scratch_dir(const std::string &name) {
-    fs::path root = env_or("DIGIT_TINT_SCRATCH", fs::temp_directory_path().c_str());
-    fs::path dir = root / ("digit-tint-e2e-" + std::to_string(getpid())) / name;
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
+std::vector<std::string> command(const std::vector<std::string> &args) {
+    std::vector<std::string> cmd;
+    std::istringstream emulator(env_or("DIGIT_TINT_EMULATOR", ""));
+    for (std::string word; emulator >> word;) cmd.push_back(word);
+    const char *tool = std::getenv("DIGIT_TINT");
+    if (!tool) throw std::runtime_error("DIGIT_TINT names no tool");
+    cmd.push_back(fs::absolute(tool).string());
+    cmd.insert(cmd.end(), args.begin(), args.end());
+    return cmd;
 }
 
-void discard(const fs::path &dir) {
-    fs::remove_all(dir);
-    fs::remove(dir.string() + ".stdout");
-    fs::remove(dir.string() + ".stderr");
-}
+// Far beyond any run of the suite, under a sanitizer and Wine: a tool that
+// hangs fails its test instead of the whole suite's time limit.
+constexpr std::chrono::minutes run_limit{5};
 
-void write_file(const fs::path &path, const std::string &bytes) {
-    std::ofstream f(path, std::ios::binary);
-    f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!f) throw std::runtime_error("cannot write " + path.string());
-}
-
-std::string read_file(const fs::path &path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+} // namespace
 
 int reported_status(int status) {
     return status & 0xFF;
@@ -56,49 +45,21 @@ bool tool_ignores_case() {
     return tool.size() >= 4 && tool.compare(tool.size() - 4, 4, ".exe") == 0;
 }
 
-static std::vector<std::string> command(const std::vector<std::string> &args) {
-    std::vector<std::string> cmd;
-    std::istringstream emulator(env_or("DIGIT_TINT_EMULATOR", ""));
-    for (std::string word; emulator >> word;) cmd.push_back(word);
-    const char *tool = std::getenv("DIGIT_TINT");
-    if (!tool) throw std::runtime_error("DIGIT_TINT names no tool");
-    cmd.push_back(fs::absolute(tool).string());
-    cmd.insert(cmd.end(), args.begin(), args.end());
-    return cmd;
+support::Exit run_tool_alone(const fs::path &dir, const std::vector<std::string> &args,
+                             unsigned as_user) {
+    support::Command c;
+    c.argv = command(args);
+    c.cwd = dir;
+    if (as_user != 0) c.as_user = as_user;
+    c.timeout = run_limit;
+    support::Exit e = support::run(c);
+    if (e.timed_out) throw std::runtime_error("the tool ran longer than the limit");
+    return e;
 }
 
 Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args, unsigned as_user) {
-    // stdout and stderr go to files beside the directory, not into it
-    const fs::path out_path = dir.string() + ".stdout", err_path = dir.string() + ".stderr";
-    std::vector<std::string> cmd = command(args);
-    std::vector<char *> argv;
-    for (auto &a : cmd) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) {
-        int in = open("/dev/null", O_RDONLY);
-        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (in < 0 || out < 0 || err < 0 || chdir(dir.c_str()) != 0) _exit(121);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
-        if (as_user != 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(as_user) != 0 || setuid(as_user) != 0))
-            _exit(not_started);
-        execvp(argv[0], argv.data());
-        _exit(not_started);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    Outcome o;
-    o.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    o.out = read_file(out_path);
-    o.err = read_file(err_path);
-    for (const auto &entry : fs::directory_iterator(dir))
-        if (entry.is_regular_file())
-            o.files[entry.path().filename().string()] = read_file(entry.path());
-    return o;
+    support::Exit e = run_tool_alone(dir, args, as_user);
+    return Outcome{e.status, std::move(e.out), std::move(e.err), support::read_files(dir)};
 }
 
 } // namespace e2e

@@ -2,36 +2,57 @@
 
 #include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
+#include <stdexcept>
+
+#include "support/files.hpp"
+#include "support/process.hpp"
+#include "support/scratch.hpp"
 
 namespace host_test {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// One scratch directory for the test program, removed at its exit; every
+// test's directory and whatever the host makes under TMPDIR lie in it.
+const support::ScratchDir &scratch_root() {
+    static const support::ScratchDir root("host-test");
+    return root;
+}
+
+} // namespace
+
 fs::path scratch(const std::string &name) {
-    fs::path dir =
-        fs::temp_directory_path() / ("digit-tint-host-test-" + std::to_string(getpid())) / name;
+    const fs::path dir = scratch_root() / name;
+    support::make_removable(dir);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
 std::string read(const fs::path &path) {
-    std::string bytes, error;
-    EXPECT_TRUE(host::read_file(path, bytes, error)) << error;
-    return bytes;
+    try {
+        return support::read_file(path);
+    } catch (const std::exception &e) {
+        ADD_FAILURE() << e.what();
+        return "";
+    }
 }
 
 void write(const fs::path &path, const std::string &bytes) {
-    std::string error;
-    ASSERT_TRUE(host::write_file(path, bytes, error)) << error;
+    ASSERT_NO_THROW(support::write_file(path, bytes));
 }
 
 host::ToolRun run_host(const std::vector<std::string> &args, const fs::path &dir) {
-    host::ToolRun run;
-    std::string error;
-    EXPECT_TRUE(host::run_tool(HOST_BINARY, args, dir, run, error)) << error;
-    return run;
+    support::Command c;
+    c.argv = {HOST_BINARY};
+    c.argv.insert(c.argv.end(), args.begin(), args.end());
+    c.cwd = dir;
+    c.env = {{"TMPDIR", scratch_root().path().string()}};
+    const support::Exit e = support::run(c);
+    EXPECT_NE(e.status, support::not_started) << e.not_started_why;
+    return host::ToolRun{e.status, e.signal, e.timed_out, e.out, e.err};
 }
 
 std::string report_field(const std::string &report, const std::string &label) {

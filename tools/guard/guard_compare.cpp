@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <set>
 #include <stdexcept>
 #include <string>
 
@@ -30,8 +32,9 @@ const char usage[] =
     "usage: guard-compare OLD_TOOL NEW_TOOL [options]\n"
     "  --count N      generated selections, each run at all 7 trace levels (default 2000)\n"
     "  --seed S       seed of the generated and large selections (default 20261208)\n"
-    "  --quick        --count 100 and no large selections: a check that takes seconds\n"
+    "  --quick        --count 20 and no large selections: a check for CI\n"
     "  --no-large     leave out the large selections\n"
+    "  --only LIST    only these families, comma-separated: corpus,cases,generated,large\n"
     "  --corpus DIR   the fuzz corpus (default: the source tree's fuzz/corpus)\n"
     "  --cases DIR    the end-to-end cases (default: the source tree's tests/e2e/cases)\n"
     "  --timeout S    seconds a run may take before it is killed (default 60)\n"
@@ -42,7 +45,7 @@ struct Options {
     fs::path old_tool, new_tool;
     int count = 2000;
     unsigned seed = 20261208u;
-    bool large = true;
+    std::set<std::string> families{"corpus", "cases", "generated", "large"};
     fs::path corpus = GUARD_CORPUS_DIR, cases = GUARD_CASES_DIR;
     std::chrono::seconds timeout{60};
     int show = 5;
@@ -60,6 +63,19 @@ long number(const std::string &option, const char *text) {
     return value;
 }
 
+std::set<std::string> family_list(const std::string &list) {
+    std::set<std::string> families;
+    for (std::size_t from = 0; from <= list.size();) {
+        const std::size_t comma = std::min(list.find(',', from), list.size());
+        const std::string name = list.substr(from, comma - from);
+        if (name != "corpus" && name != "cases" && name != "generated" && name != "large")
+            bad_usage("no family " + name);
+        families.insert(name);
+        from = comma + 1;
+    }
+    return families;
+}
+
 struct Flag {
     const char *name;
     bool takes_value;
@@ -69,8 +85,9 @@ struct Flag {
 const Flag flags[] = {
     {"--count", true, [](Options &o, const char *v) { o.count = int(number("--count", v)); }},
     {"--seed", true, [](Options &o, const char *v) { o.seed = unsigned(number("--seed", v)); }},
-    {"--quick", false, [](Options &o, const char *) { o.count = 100, o.large = false; }},
-    {"--no-large", false, [](Options &o, const char *) { o.large = false; }},
+    {"--quick", false, [](Options &o, const char *) { o.count = 20, o.families.erase("large"); }},
+    {"--no-large", false, [](Options &o, const char *) { o.families.erase("large"); }},
+    {"--only", true, [](Options &o, const char *v) { o.families = family_list(v); }},
     {"--corpus", true, [](Options &o, const char *v) { o.corpus = v; }},
     {"--cases", true, [](Options &o, const char *v) { o.cases = v; }},
     {"--timeout", true,
@@ -189,25 +206,40 @@ Tally add(Tally a, const Tally &b) {
     return a;
 }
 
+// A family's inputs, given to visit; returns a note for its line of counts.
+using Producer = std::function<std::string(const Options &, const guard::Visit &)>;
+
+const std::pair<const char *, Producer> families[] = {
+    {"corpus",
+     [](const Options &o, const guard::Visit &visit) {
+         const int too_short = guard::corpus_inputs(o.corpus, visit);
+         return too_short ? "  (" + std::to_string(too_short) + " files too short)" : "";
+     }},
+    {"cases",
+     [](const Options &o, const guard::Visit &visit) {
+         guard::case_inputs(o.cases, visit);
+         return std::string();
+     }},
+    {"generated",
+     [](const Options &o, const guard::Visit &visit) {
+         guard::generated_inputs(o.count, o.seed, visit);
+         return "  (" + std::to_string(o.count) + " selections x 7 trace levels)";
+     }},
+    {"large",
+     [](const Options &o, const guard::Visit &visit) {
+         guard::large_inputs(o.seed, visit);
+         return std::string("  (5 selections x 7 trace levels)");
+     }},
+};
+
 Tally run_families(const Options &o) {
     Guard g(o);
-    Tally total = g.family("corpus", [&](const guard::Visit &visit) {
-        const int too_short = guard::corpus_inputs(o.corpus, visit);
-        return too_short ? "  (" + std::to_string(too_short) + " files too short)" : "";
-    });
-    total = add(total, g.family("cases", [&](const guard::Visit &visit) {
-        guard::case_inputs(o.cases, visit);
-        return std::string();
-    }));
-    total = add(total, g.family("generated", [&](const guard::Visit &visit) {
-        guard::generated_inputs(o.count, o.seed, visit);
-        return "  (" + std::to_string(o.count) + " selections x 7 trace levels)";
-    }));
-    if (o.large)
-        total = add(total, g.family("large", [&](const guard::Visit &visit) {
-            guard::large_inputs(o.seed, visit);
-            return std::string("  (5 selections x 7 trace levels)");
-        }));
+    Tally total;
+    for (const auto &[name, produce] : families)
+        if (o.families.count(name))
+            total =
+                add(total,
+                    g.family(name, [&](const guard::Visit &visit) { return produce(o, visit); }));
     return total;
 }
 
