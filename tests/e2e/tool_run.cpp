@@ -45,13 +45,18 @@ bool tool_ignores_case() {
     return tool.size() >= 4 && tool.compare(tool.size() - 4, 4, ".exe") == 0;
 }
 
-support::Exit run_tool_alone(const fs::path &dir, const std::vector<std::string> &args,
-                             unsigned as_user) {
+support::Command tool_command(const fs::path &dir, const std::vector<std::string> &args) {
     support::Command c;
     c.argv = command(args);
     c.cwd = dir;
-    if (as_user != 0) c.as_user = as_user;
     c.timeout = run_limit;
+    return c;
+}
+
+support::Exit run_tool_alone(const fs::path &dir, const std::vector<std::string> &args,
+                             unsigned as_user) {
+    support::Command c = tool_command(dir, args);
+    if (as_user != 0) c.as_user = as_user;
     support::Exit e = support::run(c);
     if (e.timed_out) throw std::runtime_error("the tool ran longer than the limit");
     return e;

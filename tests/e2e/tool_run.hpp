@@ -27,6 +27,10 @@ Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string
 support::Exit run_tool_alone(const std::filesystem::path &dir, const std::vector<std::string> &args,
                              unsigned as_user = 0);
 
+// The command that starts the tool in dir, for a test that runs several at once.
+support::Command tool_command(const std::filesystem::path &dir,
+                              const std::vector<std::string> &args);
+
 // The status run_tool reports when the tool could not be started at all.
 constexpr int not_started = support::not_started;
 
