@@ -37,10 +37,12 @@ add_custom_target(wine_prefix ALL DEPENDS ${DIGIT_TINT_WINEPREFIX}/system.reg)
 # go idle after every test (and time out listing the tests). Started here,
 # before CTest lists or runs anything and with their output on /dev/null,
 # they serve every test and leave by themselves once nothing has used them
-# for a few seconds.
+# for half a minute: a server that left between two tests under load would
+# be started again by two Wine programs at once, which fails one of them.
+# The tests under Wine run one at a time for the same reason.
 set(DIGIT_TINT_WINE_SERVER_UP ${CMAKE_BINARY_DIR}/wine-server-up.cmake)
 file(CONFIGURE OUTPUT ${DIGIT_TINT_WINE_SERVER_UP} @ONLY CONTENT [[
-foreach(step "@DIGIT_TINT_WINESERVER@;--persistent=5" "@DIGIT_TINT_WINE@;wineboot")
+foreach(step "@DIGIT_TINT_WINESERVER@;--persistent=30" "@DIGIT_TINT_WINE@;wineboot")
   execute_process(
     COMMAND env WINEPREFIX=@DIGIT_TINT_WINEPREFIX@ WINEDEBUG=-all ${step}
     INPUT_FILE /dev/null OUTPUT_FILE /dev/null ERROR_FILE /dev/null)

@@ -25,10 +25,27 @@ std::FILE *open_regular_file(const char *name) {
     return file;
 }
 
+// Under Wine a link in the file system looks like the file it points to, and
+// removing it removes that file. So the new file is made under a name of this
+// process's own and renamed over name: a rename replaces a link, a stale or a
+// read-only file, and never follows a link.
 std::FILE *create_fresh_file(const char *name) {
-    DeleteFileA(name); // a link is removed, never followed
-    const int fd = _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return nullptr;
+    char fresh[MAX_PATH];
+    const int n = std::snprintf(fresh, sizeof fresh, "%s.%lu", name, GetCurrentProcessId());
+    if (n < 0 || n >= static_cast<int>(sizeof fresh)) return nullptr;
+    const HANDLE h = CreateFileA(fresh, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    if (!MoveFileExA(fresh, name, MOVEFILE_REPLACE_EXISTING)) {
+        CloseHandle(h);
+        DeleteFileA(fresh);
+        return nullptr;
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        return nullptr;
+    }
     std::FILE *file = _fdopen(fd, "wb");
     if (!file) _close(fd);
     return file;
