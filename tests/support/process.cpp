@@ -62,7 +62,7 @@ std::vector<std::string> child_environment(const Command &command) {
 }
 
 bool set_streams(const Command &command, int out_fd, int err_fd) {
-    const int null = open("/dev/null", O_RDWR);
+    const int null = open("/dev/null", O_RDWR | O_CLOEXEC); // the copies on 0..2 stay open
     if (null < 0 || dup2(null, 0) < 0) return false;
     if (command.output == Output::discard) out_fd = err_fd = null;
     return dup2(out_fd, 1) >= 0 && dup2(err_fd, 2) >= 0;

@@ -235,11 +235,11 @@ const std::pair<const char *, Producer> families[] = {
 Tally run_families(const Options &o) {
     Guard g(o);
     Tally total;
-    for (const auto &[name, produce] : families)
-        if (o.families.count(name))
-            total =
-                add(total,
-                    g.family(name, [&](const guard::Visit &visit) { return produce(o, visit); }));
+    for (const auto &[name, produce] : families) {
+        if (!o.families.count(name)) continue;
+        const Producer &inputs = produce; // clang 14 cannot capture a structured binding
+        total = add(total, g.family(name, [&](const guard::Visit &v) { return inputs(o, v); }));
+    }
     return total;
 }
 
