@@ -34,6 +34,7 @@ void header(RunState &run, const RecordLine &) {
 // A line element moves the phase on unless its ends are one point; numbers
 // that do not scan keep the ends of the line element before.
 void line_element(RunState &run, const RecordLine &line) {
+    if (!trace::shows_phase(run.switches.trace_level)) return;
     double *ends = run.phase.line_ends;
     const char *p = text_from(line, 1);
     for (int i = 0; i < 4; ++i)
