@@ -143,18 +143,18 @@ void trace_read(const RecordLine &line, std::uint32_t index, std::uint32_t line_
 } // namespace
 
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
-    char buf[stream::line_buffer_size];
+    char spare[stream::line_buffer_size];
     const bool trace_reads = trace::shows_every_read(run.switches.trace_level);
     bool inside_line = false; // the last read stopped inside a physical line
     LaterPieces later_pieces = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {
-        const std::size_t len = stream::read_line(run.input, buf, sizeof buf);
-        if (len == 0) break;
+        const std::string_view read = stream::next_read(run.input, spare);
+        if (read.empty()) break;
         // An echoed piece without its line end must not take on a later line.
         if (!inside_line) stream::end_open_line(run.output);
         const bool later_piece = inside_line;
-        inside_line = len == sizeof buf - 1 && buf[len - 1] != '\n';
-        const RecordLine line{buf, len};
+        inside_line = read.size() == stream::line_buffer_size - 1 && read.back() != '\n';
+        const RecordLine line{read.data(), read.size()};
         if (trace_reads) trace_read(line, index, line_count, line_limit);
         if (!later_piece)
             later_pieces = dispatch(run, line);

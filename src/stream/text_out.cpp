@@ -24,6 +24,7 @@ bool open_out(TextOut &out, const char *name) {
     close_out(out);
     out.file = std::fopen(name, "wb");
     if (!out.file) return false;
+    std::setvbuf(out.file, nullptr, _IONBF, 0); // the write buffer is out.buf
     out.len = 0;
     out.line_open = out.failed = false;
     return true;
