@@ -1,24 +1,27 @@
 #include "reader/text_records.hpp"
 
-#include <cstring>
-
 #include "recolour/text_record.hpp"
 #include "stream/scan.hpp"
 
 namespace {
 
-// "%lf %lf %lf %lf \"%260c": the four numbers, then everything after the
-// opening quote to the line's end; nothing of an earlier text stays behind.
-// A scan that stops part way leaves the rest as the earlier records left it.
+// "%lf %lf %lf %lf \"%260c": the four numbers, then the text after the
+// opening quote, kept as far as it is written back; nothing of an earlier text
+// stays behind. A scan that stops part way leaves the rest as the earlier
+// records left it.
 void scan_fields(TextRecord &record, const char *p) {
     for (double *t : {&record.x, &record.y, &record.dx, &record.dy})
         if (!scan::lf(p, *t)) return;
     scan::skip_space(p);
     if (*p != '"') return;
-    std::size_t n = std::strlen(++p);
-    if (n > TextRecord::text_size - 1) n = TextRecord::text_size - 1;
-    std::memcpy(record.text, p, n);
-    record.text[n] = '\0';
+    ++p;
+    int n = 0;
+    for (; n < TextRecord::cut_length; ++n) {
+        const char c = p[n];
+        if (c == '\0' || c == '\r' || c == '\n') break;
+        record.text[n] = static_cast<unsigned char>(c);
+    }
+    record.text[n] = 0;
 }
 
 } // namespace

@@ -57,10 +57,12 @@ struct StartAttributes {
 // The fields of the last text record. A record whose fields stop scanning
 // part way is written with what the records before it left here.
 struct TextRecord {
-    static constexpr int text_size = 261; // 260 bytes and a terminator
-    char head[3] = {'c', 'h', '\0'};      // the record line's first two bytes
+    static constexpr int cut_length = 231; // the longest text written back
+    char head[3] = {'c', 'h', '\0'};       // the record line's first two bytes
     double x = 0.0, y = 0.0, dx = 0.0, dy = 0.0;
-    char text[text_size] = {}; // after the opening quote, line end included
+    // What of the line after the opening quote is written back: up to its
+    // line end, a CR or a NUL, and at most cut_length bytes; terminated.
+    unsigned char text[cut_length + 1] = {};
 };
 
 // Numbered hand points, shown by the level-3 trace.

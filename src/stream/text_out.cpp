@@ -46,6 +46,18 @@ void put(TextOut &out, std::string_view bytes) {
     out.line_open = bytes.back() != '\n';
 }
 
+char *line_space(TextOut &out, std::size_t n) {
+    if (sizeof out.buf - out.len < n + 2) flush(out);
+    return out.buf + out.len;
+}
+
+void end_line(TextOut &out, char *end) {
+    end[0] = '\r';
+    end[1] = '\n';
+    out.len = static_cast<std::size_t>(end + 2 - out.buf);
+    out.line_open = false;
+}
+
 void end_open_line(TextOut &out) {
     if (out.line_open) put(out, "\n");
 }
