@@ -10,8 +10,8 @@ namespace {
 // stays behind. A scan that stops part way leaves the rest as the earlier
 // records left it.
 void scan_fields(TextRecord &record, const char *p) {
-    for (double *t : {&record.x, &record.y, &record.dx, &record.dy})
-        if (!scan::lf(p, *t)) return;
+    for (RecordNumber *t : {&record.x, &record.y, &record.dx, &record.dy})
+        if (!scan::lf(p, t->value, t->billionths)) return;
     scan::skip_space(p);
     if (*p != '"') return;
     ++p;

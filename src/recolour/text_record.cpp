@@ -1,5 +1,6 @@
 #include "recolour/text_record.hpp"
 
+#include <cmath>
 #include <cstring>
 #include <string_view>
 
@@ -7,6 +8,7 @@
 #include "state/trace_levels.hpp"
 #include "stream/console.hpp"
 #include "stream/format.hpp"
+#include "stream/scan.hpp"
 #include "stream/text_out.hpp"
 
 namespace {
@@ -27,10 +29,11 @@ void trace_input(const RunState &run) {
     console::out(stream::line_of(
         "\n#----- DIGIT_TINT()  command /M(", s.m_value, ") /L(", s.l_value, ") /K(", s.pen_switch,
         ") /S(", s.word, ") /P(", stream::Fixed{s.angle, 2}, ")\n#        input(ChSTR) = Head(",
-        r.head, ")  ChSTR(", text_of(r.text), ")\n#        input(ChX,ChY)=(", one_decimal(r.x),
-        ", ", one_decimal(r.y), ") (ChDX,ChDY)=(", one_decimal(r.dx), ", ", one_decimal(r.dy),
-        ")\n#         Free cn0 size: W(", one_decimal(size.width), ") H(", one_decimal(size.height),
-        ") D(", one_decimal(size.spacing), ") Pen(", size.colour, ")\n"));
+        r.head, ")  ChSTR(", text_of(r.text), ")\n#        input(ChX,ChY)=(",
+        one_decimal(r.x.value), ", ", one_decimal(r.y.value), ") (ChDX,ChDY)=(",
+        one_decimal(r.dx.value), ", ", one_decimal(r.dy.value), ")\n#         Free cn0 size: W(",
+        one_decimal(size.width), ") H(", one_decimal(size.height), ") D(",
+        one_decimal(size.spacing), ") Pen(", size.colour, ")\n"));
 }
 
 void trace_pen(const Switches &s, char pen) {
@@ -57,9 +60,11 @@ char *build_record_line(char *p, const TextRecord &r) {
     p[0] = r.head[0];
     p[1] = r.head[1];
     p += 2;
-    for (double v : {r.x, r.y, r.dx, r.dy}) {
+    for (const RecordNumber &n : {r.x, r.y, r.dx, r.dy}) {
         *p++ = ' ';
-        p = stream::write_fixed(p, v, 9);
+        p = n.billionths != scan::inexact
+                ? stream::write_billionths(p, std::signbit(n.value), n.billionths)
+                : stream::write_fixed(p, n.value, 9);
     }
     *p++ = ' ';
     *p++ = '"';

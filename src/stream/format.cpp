@@ -83,9 +83,16 @@ static std::uint64_t eight_digits(std::uint32_t v) {
     return tens | ((pairs - 10 * tens) << 8);
 }
 
-// Stores the eight digit bytes as characters, the lowest byte first.
+// Stores the eight digit bytes as characters, the lowest byte first: one
+// store where the lowest byte is the first in memory (no byte carries into
+// the next when '0' is added to each).
 static void store_eight(char *out, std::uint64_t digits) {
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<char>('0' + ((digits >> (8 * i)) & 0xFF));
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t text = digits + 0x3030303030303030u;
+        std::memcpy(out, &text, sizeof text);
+    } else {
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>('0' + ((digits >> (8 * i)) & 0xFF));
+    }
 }
 
 // The integer part, below 10^8, without leading zeros but at least one
@@ -110,21 +117,53 @@ static char *put_decimals(char *p, std::uint32_t v, int n) {
     return p + n;
 }
 
-// The short path's output at p; null where the value needs the general one,
-// which also takes integer parts of 10^8 and more, rare in a drawing.
-static char *fixed_short(char *p, double v, int decimals) {
-    static constexpr std::uint32_t pow10[] = {1,      10,      100,      1000,      10000,
-                                              100000, 1000000, 10000000, 100000000, 1000000000};
-    std::uint64_t q = 0;
-    if (!scaled(v, decimals, q)) return nullptr;
+// Nine decimals of q below 10^16 (an integer part below 10^7): the sixteen
+// digits of q as two halves of eight, the point set in before the last nine.
+static char *put_nine_decimals(char *p, std::uint64_t q) {
+    const std::uint64_t upper = q / 100000000; // the integer part and the first decimal
+    const auto lower = static_cast<std::uint32_t>(q - upper * 100000000);
+    const std::uint64_t digits = eight_digits(static_cast<std::uint32_t>(upper));
+    // leading zeros of the integer part; the bit at 48 keeps its last digit
+    const int zeros = std::countr_zero(digits | (std::uint64_t{1} << 48)) / 8;
+    const int whole = 7 - zeros;
+    store_eight(p, digits >> (8 * zeros));
+    p[whole + 1] = p[whole]; // the first decimal, behind the point
+    p[whole] = '.';
+    store_eight(p + whole + 2, eight_digits(lower));
+    return p + whole + 10;
+}
+
+static constexpr std::uint32_t pow10[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The integer part of q / 10^decimals (below 10^8) for q a value scaled and
+// rounded to that many decimals.
+static std::uint64_t whole_of(std::uint64_t q, int decimals) {
     // a division by a constant is a multiplication: the record lines' nine decimals get their own
-    const std::uint64_t whole = decimals == 9 ? q / 1000000000 : q / pow10[decimals];
-    if (whole >= 100000000) return nullptr;
-    if (std::signbit(v)) *p++ = '-'; // printf keeps the sign of -0.0 and of what rounds to 0
+    return decimals == 9 ? q / 1000000000 : q / pow10[decimals];
+}
+
+// The value that q is, at that many decimals, with its sign.
+static char *put_scaled(char *p, bool negative, std::uint64_t q, int decimals) {
+    if (negative) *p++ = '-'; // printf keeps the sign of -0.0 and of what rounds to 0
+    if (decimals == 9 && q < 10000000000000000) return put_nine_decimals(p, q);
+    const std::uint64_t whole = whole_of(q, decimals);
     p = put_whole(p, static_cast<std::uint32_t>(whole));
     if (decimals == 0) return p;
     *p++ = '.';
     return put_decimals(p, static_cast<std::uint32_t>(q - whole * pow10[decimals]), decimals);
+}
+
+// The short path's output at p; null where the value needs the general one,
+// which also takes integer parts of 10^8 and more, rare in a drawing.
+static char *fixed_short(char *p, double v, int decimals) {
+    std::uint64_t q = 0;
+    if (!scaled(v, decimals, q) || whole_of(q, decimals) >= 100000000) return nullptr;
+    return put_scaled(p, std::signbit(v), q, decimals);
+}
+
+char *write_billionths(char *out, bool negative, std::uint64_t billionths) {
+    return put_scaled(out, negative, billionths, 9);
 }
 
 // Out of line, so that the short path keeps its registers.

@@ -26,6 +26,9 @@ void skip_space(const char *&p) {
     while (is_space(*p)) ++p;
 }
 
+static constexpr std::uint64_t pow10_int[] = {1,      10,      100,      1000,      10000,
+                                              100000, 1000000, 10000000, 100000000, 1000000000};
+
 // ---- strtod --------------------------------------------------------------
 
 // Reads a (saturated) decimal exponent after an 'e' or 'p'.
@@ -160,7 +163,7 @@ static bool float_token(const char *s, const char *&end) {
 // 2^53, and so is 10^k up to 10^22, so one division rounds the value once,
 // to the very double strtod gives. Anything else, or what an exponent, a
 // second point or an "x" follows, takes the general path.
-static bool plain_decimal(const char *&p, double &target) {
+static bool plain_decimal(const char *&p, double &target, std::uint64_t &billionths) {
     if constexpr (FLT_EVAL_METHOD != 0) return false; // wider intermediates round twice
     static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -188,6 +191,9 @@ static bool plain_decimal(const char *&p, double &target) {
     const double v = static_cast<double>(m) / pow10[decimals];
     target = neg ? -v : v;
     p = q;
+    billionths = inexact;
+    if (decimals <= 9 && m < (std::uint64_t{1} << 23) * pow10_int[decimals])
+        billionths = m * pow10_int[9 - decimals];
     return true;
 }
 
@@ -203,9 +209,17 @@ static bool plain_decimal(const char *&p, double &target) {
     return true;
 }
 
-bool lf(const char *&p, double &target) {
+bool lf(const char *&p, double &target, std::uint64_t &billionths) {
     skip_space(p);
-    return plain_decimal(p, target) || general_float(p, target);
+    if (plain_decimal(p, target, billionths)) return true;
+    if (!general_float(p, target)) return false;
+    billionths = inexact;
+    return true;
+}
+
+bool lf(const char *&p, double &target) {
+    std::uint64_t unused = 0;
+    return lf(p, target, unused);
 }
 
 // ---- %d, %x, atoi ------------------------------------------------------------

@@ -1,7 +1,8 @@
 // "%.Nf" by integer arithmetic against the standard library's exact
 // conversion, which every platform's libstdc++ carries: the edges of the short
 // path (its magnitudes, the shifts around 64 bits, rounding that carries into
-// a new digit, exact ties) and random values over the whole range.
+// a new digit, exact ties) and random values over the whole range. And the
+// nine decimals a scanned field's text fixes, which must print as its double.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "stream/format.hpp"
+#include "stream/scan.hpp"
 
 namespace {
 
@@ -91,6 +93,83 @@ TEST(FixedPrint, EdgesOfTheShortPathAsTheExactConversion) {
 
 TEST(FixedPrint, RandomValuesAsTheExactConversion) {
     expect_exact(random_values());
+}
+
+// ---- nine decimals fixed by the text ------------------------------------------
+
+struct FieldCase {
+    const char *text;
+    std::uint64_t billionths; // scan::inexact where the text does not fix them
+};
+
+void PrintTo(const FieldCase &c, std::ostream *os) {
+    *os << '"' << c.text << '"';
+}
+
+std::string from_billionths(bool negative, std::uint64_t billionths) {
+    char buf[stream::fixed_room];
+    return std::string(buf, stream::write_billionths(buf, negative, billionths));
+}
+
+class Billionths : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(Billionths, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
+    const char *p = GetParam().text;
+    double v = 0;
+    std::uint64_t b = 12345;
+    ASSERT_TRUE(scan::lf(p, v, b));
+    EXPECT_EQ(b, GetParam().billionths);
+    if (b != scan::inexact) {
+        EXPECT_EQ(from_billionths(std::signbit(v), b), written(v, 9));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Billionths,
+    testing::Values(FieldCase{"14200.322760", 14200322760000}, FieldCase{" -3.5 ", 3500000000},
+                    FieldCase{"+7", 7000000000}, FieldCase{"007.250", 7250000000},
+                    FieldCase{"-0", 0}, FieldCase{"0.000000001", 1},
+                    FieldCase{"8388607.999999999", 8388607999999999},
+                    FieldCase{"8388608", scan::inexact}, FieldCase{"-8388608.5", scan::inexact},
+                    FieldCase{"1.0000000001", scan::inexact}, FieldCase{"1e5", scan::inexact},
+                    FieldCase{".5", scan::inexact}, FieldCase{"0x10", scan::inexact},
+                    FieldCase{"inf", scan::inexact},
+                    FieldCase{"12345678901234567890", scan::inexact}));
+
+TEST(Billionths, AFieldThatDoesNotScanKeepsThem) {
+    const char *p = "x";
+    double v = 1.5;
+    std::uint64_t b = 1500000000;
+    EXPECT_FALSE(scan::lf(p, v, b));
+    EXPECT_EQ(b, 1500000000u);
+}
+
+// The claim that lets a record skip the double: whatever plain decimal fixes
+// them, "%.9f" of its double prints the billionths. Densest near 2^23, where
+// the double lies furthest from the decimal.
+TEST(Billionths, PrintAsTheScannedDouble) {
+    std::mt19937_64 gen(23);
+    int mismatches = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = static_cast<int>(gen() % 10);
+        const std::uint64_t whole = i % 2 ? 8388607 - gen() % 16 : gen() % 8388608;
+        std::string text;
+        if (gen() % 2) text += '-';
+        text += std::to_string(whole);
+        if (decimals > 0) {
+            text += '.';
+            for (int d = 0; d < decimals; ++d) text += static_cast<char>('0' + gen() % 10);
+        }
+        const char *p = text.c_str();
+        double v = 0;
+        std::uint64_t b = 0;
+        ASSERT_TRUE(scan::lf(p, v, b));
+        ASSERT_NE(b, scan::inexact) << text;
+        const std::string direct = from_billionths(std::signbit(v), b);
+        if (direct != exact(v, 9) && ++mismatches <= 10)
+            ADD_FAILURE() << text << " printed " << direct << " for " << exact(v, 9);
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 } // namespace
