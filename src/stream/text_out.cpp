@@ -58,10 +58,6 @@ void end_line(TextOut &out, char *end) {
     out.line_open = false;
 }
 
-void end_open_line(TextOut &out) {
-    if (out.line_open) put(out, "\n");
-}
-
 bool close_out(TextOut &out) {
     if (!out.file) return false;
     flush(out);

@@ -38,7 +38,9 @@ void end_line(TextOut &out, char *end);
 
 // Ends the output line when the last bytes written left it open, so that
 // nothing written next is glued onto it.
-void end_open_line(TextOut &out);
+inline void end_open_line(TextOut &out) {
+    if (out.line_open) put(out, "\n");
+}
 
 // Flushes and closes; false when any write, the flush or the close failed,
 // or when nothing was open.
