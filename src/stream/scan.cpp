@@ -23,7 +23,17 @@ static char lower(char c) {
 }
 
 void skip_space(const char *&p) {
-    while (is_space(*p)) ++p;
+    const char *q = p; // kept in a register, not stored back byte by byte
+    while (is_space(*q)) ++q;
+    p = q;
+}
+
+// Appends the digits at q to m and returns the first byte that is not one.
+static const char *add_digits(const char *q, std::uint64_t &m) {
+    std::uint64_t v = m;
+    for (unsigned d; (d = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q) v = v * 10 + d;
+    m = v;
+    return q;
 }
 
 static constexpr std::uint64_t pow10_int[] = {1,      10,      100,      1000,      10000,
@@ -175,13 +185,12 @@ static bool plain_decimal(const char *&p, double &target, std::uint64_t &billion
     // m may wrap past 19 digits; it is not used then
     std::uint64_t m = 0;
     const char *first = q;
-    while (is_digit(static_cast<unsigned char>(*q))) m = m * 10 + static_cast<unsigned>(*q++ - '0');
+    q = add_digits(q, m);
     const long whole = q - first;
     long decimals = 0;
     if (*q == '.') {
         const char *fraction = ++q;
-        while (is_digit(static_cast<unsigned char>(*q)))
-            m = m * 10 + static_cast<unsigned>(*q++ - '0');
+        q = add_digits(q, m);
         decimals = q - fraction;
     }
     if (whole + decimals > 19) return false;
