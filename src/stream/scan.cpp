@@ -1,5 +1,6 @@
 #include "stream/scan.hpp"
 
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -9,8 +10,11 @@
 
 namespace scan {
 
-bool is_space(char c) {
+constexpr bool c_locale_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool is_space(char c) {
+    return c_locale_space(c);
 }
 static bool is_digit(unsigned char c) {
     return c >= '0' && c <= '9';
@@ -22,9 +26,18 @@ static char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+// isspace in the C locale as a table: one look-up a byte where the fields'
+// blanks are skipped.
+static constexpr auto spaces = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = c_locale_space(static_cast<char>(c));
+    return table;
+}();
+
 void skip_space(const char *&p) {
     const char *q = p; // kept in a register, not stored back byte by byte
-    while (is_space(*q)) ++q;
+    while (spaces[static_cast<unsigned char>(*q)]) ++q;
     p = q;
 }
 
@@ -168,6 +181,14 @@ static bool float_token(const char *s, const char *&end) {
     return true;
 }
 
+// What may stand behind the digits of a float field and make it more than a
+// plain decimal: an exponent, a second point, the "x" of "0x".
+static constexpr auto continues_float = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'e', 'E', 'x', 'X', '.'}) table[c] = true;
+    return table;
+}();
+
 // A plain decimal "[sign]digits[.digits]" of at most 19 digits, the form of
 // nearly every field: its digits as an integer are exact in a double up to
 // 2^53, and so is 10^k up to 10^22, so one division rounds the value once,
@@ -194,8 +215,7 @@ static bool plain_decimal(const char *&p, double &target, std::uint64_t &billion
         decimals = q - fraction;
     }
     if (whole + decimals > 19) return false;
-    const char next = lower(*q);
-    if (next == 'e' || next == 'x' || next == '.') return false;
+    if (continues_float[static_cast<unsigned char>(*q)]) return false;
     if (m > (std::uint64_t{1} << 53)) return false;
     const double v = static_cast<double>(m) / pow10[decimals];
     target = neg ? -v : v;
