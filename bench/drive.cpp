@@ -7,7 +7,10 @@
 // ratio compares like with like on whatever load the machine has at that
 // moment. Medians over the pairs are reported, with peak resident memory of
 // the tool and, with --callgrind, instructions per input line on the largest
-// size (a figure that does not move with the load).
+// size (a figure that does not move with the load). The machine and its load
+// come first, the goals last, so that one run gives the whole table.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -41,10 +44,18 @@ support::Exit spawn(const std::vector<std::string> &args, const fs::path &dir) {
     return support::run(c);
 }
 
-double median(std::vector<double> v) {
+// The value a fraction f of the sorted values lie below, between neighbours
+// where it falls between them; f = 0.5 is the median.
+double quantile(std::vector<double> v, double f) {
     std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    const double at = f * static_cast<double>(v.size() - 1);
+    const auto below = static_cast<std::size_t>(at);
+    const std::size_t above = std::min(below + 1, v.size() - 1);
+    return v[below] + (v[above] - v[below]) * (at - static_cast<double>(below));
+}
+
+double median(const std::vector<double> &v) {
+    return quantile(v, 0.5);
 }
 
 // Ends the program through main, so that the scratch directory goes too.
@@ -56,6 +67,7 @@ struct Row {
     long lines = 0;
     std::uintmax_t bytes = 0;
     double tool_s = 0, cp_s = 0, ratio = 0, tool_cpu_s = 0, cp_cpu_s = 0;
+    double ratio_q1 = 0, ratio_q3 = 0; // the middle half of the pairs' ratios
     long rss_kib = 0;
 };
 
@@ -86,6 +98,8 @@ Row measure(const Options &o, const fs::path &work, long lines) {
     row.tool_s = median(tool_s);
     row.cp_s = median(cp_s);
     row.ratio = median(ratios);
+    row.ratio_q1 = quantile(ratios, 0.25);
+    row.ratio_q3 = quantile(ratios, 0.75);
     row.tool_cpu_s = median(tool_cpu);
     row.cp_cpu_s = median(cp_cpu);
     return row;
@@ -139,13 +153,51 @@ Options parse(int argc, char **argv) {
     return o;
 }
 
+std::string cpu_model() {
+    std::ifstream in("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("model name", 0) == 0 && line.find(':') != std::string::npos)
+            return line.substr(line.find(':') + 2);
+    return "unknown CPU";
+}
+
+std::string load_average() {
+    double load[3];
+    if (getloadavg(load, 3) != 3) return "unknown";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %.2f %.2f", load[0], load[1], load[2]);
+    return text;
+}
+
+// The goals hold for a selection of this many lines, the most a run takes.
+constexpr long goal_lines = 150000;
+
+// A goal is met at or below its limit.
+struct Goal {
+    const char *what;
+    double value, limit;
+    const char *unit;
+};
+
+void print_goals(long lines, const std::vector<Goal> &goals) {
+    std::printf("\ngoals at %ld lines:\n", lines);
+    for (const Goal &g : goals)
+        std::printf("  %-28s %8.2f %-6s (goal at most %.0f: %s)\n", g.what, g.value, g.unit,
+                    g.limit, g.value <= g.limit ? "met" : "MISSED");
+}
+
 void measure_all(const Options &o, const fs::path &work) {
+    std::printf("machine: %ld CPUs, %s; load average %s at the start\n\n",
+                sysconf(_SC_NPROCESSORS_ONLN), cpu_model().c_str(), load_average().c_str());
     std::printf(
         "| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | CPU ms "
         "digit-tint / cp | peak RSS KiB |\n|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     long min_rss = 0, max_rss = 0;
+    Row largest;
     for (long lines : o.sizes) {
         const Row r = measure(o, work, lines);
+        if (r.lines >= largest.lines) largest = r;
         const double mb = static_cast<double>(r.bytes) / 1e6;
         std::printf("| %ld | %.2f | %.2f | %.0f | %.1f | %.2f | %.2f | %.1f / %.1f | %ld |\n",
                     r.lines, mb, r.tool_s * 1e3, static_cast<double>(r.lines) / r.tool_s,
@@ -157,11 +209,19 @@ void measure_all(const Options &o, const fs::path &work) {
     }
     std::printf("\npeak RSS spread over the sizes: %ld KiB (%d runs per size, medians)\n",
                 max_rss - min_rss, o.runs);
+    std::printf("ratio to cp at %ld lines, middle half of the pairs: %.2f to %.2f\n", largest.lines,
+                largest.ratio_q1, largest.ratio_q3);
+    std::vector<Goal> goals = {
+        {"median ratio to cp", largest.ratio, 3.0, ""},
+        {"peak RSS spread", static_cast<double>(max_rss - min_rss), 1024, "KiB"}};
     if (o.callgrind) {
-        const long largest = *std::max_element(o.sizes.begin(), o.sizes.end());
-        std::printf("callgrind: %.0f instructions per input line at %ld lines\n",
-                    instructions_per_line(o, work, largest), largest);
+        const double per_line = instructions_per_line(o, work, largest.lines);
+        std::printf("callgrind: %.0f instructions per input line at %ld lines\n", per_line,
+                    largest.lines);
+        goals.push_back({"instructions per line", per_line, 800, ""});
     }
+    std::printf("load average %s at the end\n", load_average().c_str());
+    if (largest.lines == goal_lines) print_goals(largest.lines, goals);
 }
 
 } // namespace

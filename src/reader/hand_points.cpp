@@ -55,6 +55,8 @@ void slot_point(RunState &run, const RecordLine &line, char form) {
 } // namespace
 
 void read_hand_point(RunState &run, const RecordLine &line) {
+    const int level = run.switches.trace_level;
+    if (!trace::shows_hand_points(level) && !trace::shows_phase(level)) return;
     const char f3 = byte_at(line, 3), f4 = byte_at(line, 4);
     if ((f3 == 'l' && f4 == 'n') || (f3 == 'c' && f4 == 'h'))
         drawn_point(run, line);

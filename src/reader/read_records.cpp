@@ -1,5 +1,6 @@
 #include "reader/read_records.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -34,6 +35,7 @@ void header(RunState &run, const RecordLine &) {
 // A line element moves the phase on unless its ends are one point; numbers
 // that do not scan keep the ends of the line element before.
 void line_element(RunState &run, const RecordLine &line) {
+    if (!trace::shows_phase(run.switches.trace_level)) return;
     double *ends = run.phase.line_ends;
     const char *p = text_from(line, 1);
     for (int i = 0; i < 4; ++i)
@@ -98,12 +100,31 @@ constexpr bool heads_grouped() {
 }
 static_assert(heads_grouped(), "heads of one first byte must stand together");
 
-// Index of the first head of each first byte; head_count where none begins so.
-constexpr auto first_head = [] {
-    std::array<std::uint8_t, 256> at{};
-    at.fill(head_count);
-    for (std::size_t i = head_count; i-- > 0;)
-        at[static_cast<unsigned char>(heads[i].head[0])] = static_cast<std::uint8_t>(i);
+// The first bytes that begin a head, numbered from 1; 0 for all others.
+constexpr auto head_group = [] {
+    std::array<std::uint8_t, 256> group{};
+    std::uint8_t groups = 0;
+    for (const Head &h : heads) {
+        auto &g = group[static_cast<unsigned char>(h.head[0])];
+        if (g == 0) g = ++groups;
+    }
+    return group;
+}();
+
+constexpr std::size_t group_count = *std::max_element(head_group.begin(), head_group.end()) + 1;
+
+// By first byte (its group) and second byte, the first head a line may have:
+// the heads of its group before that one differ from it in the second byte,
+// so that one compare in place decides nearly every line.
+constexpr auto first_candidate = [] {
+    std::array<std::array<std::uint8_t, 256>, group_count> at{};
+    for (auto &row : at) row.fill(head_count);
+    for (std::size_t b1 = 0; b1 < 256; ++b1)
+        for (std::size_t i = head_count; i-- > 0;) {
+            const std::string_view h = heads[i].head;
+            if (h.size() == 1 || static_cast<unsigned char>(h[1]) == b1)
+                at[head_group[static_cast<unsigned char>(h[0])]][b1] = static_cast<std::uint8_t>(i);
+        }
     return at;
 }();
 
@@ -120,7 +141,9 @@ bool begins_with(std::string_view line, std::string_view head) {
 LaterPieces dispatch(RunState &run, const RecordLine &line) {
     if (line.len == 0) return dropped;
     const std::string_view text(line.text, line.len);
-    for (std::size_t i = first_head[static_cast<unsigned char>(text[0])];
+    const auto b0 = static_cast<unsigned char>(text[0]);
+    const auto b1 = static_cast<unsigned char>(byte_at(line, 1));
+    for (std::size_t i = first_candidate[head_group[b0]][b1];
          i < head_count && heads[i].head[0] == text[0]; ++i) {
         if (begins_with(text, heads[i].head)) {
             heads[i].read(run, line);
@@ -142,18 +165,18 @@ void trace_read(const RecordLine &line, std::uint32_t index, std::uint32_t line_
 } // namespace
 
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
-    char buf[stream::line_buffer_size];
+    char spare[stream::line_buffer_size];
     const bool trace_reads = trace::shows_every_read(run.switches.trace_level);
     bool inside_line = false; // the last read stopped inside a physical line
     LaterPieces later_pieces = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {
-        const std::size_t len = stream::read_line(run.input, buf, sizeof buf);
-        if (len == 0) break;
+        const std::string_view read = stream::next_read(run.input, spare);
+        if (read.empty()) break;
         // An echoed piece without its line end must not take on a later line.
         if (!inside_line) stream::end_open_line(run.output);
         const bool later_piece = inside_line;
-        inside_line = len == sizeof buf - 1 && buf[len - 1] != '\n';
-        const RecordLine line{buf, len};
+        inside_line = read.size() == stream::line_buffer_size - 1 && read.back() != '\n';
+        const RecordLine line{read.data(), read.size()};
         if (trace_reads) trace_read(line, index, line_count, line_limit);
         if (!later_piece)
             later_pieces = dispatch(run, line);

@@ -20,21 +20,22 @@ char pen_digit(int pen_switch) {
 
 namespace {
 
-// What the rewrite tells apart: digits, Shift_JIS lead bytes, all the rest;
-// one table look-up per byte.
-enum ByteClass : unsigned char { other_byte, digit_byte, lead_byte };
+// What the rewrite tells apart: the terminator, digits, Shift_JIS lead bytes,
+// the caret that may open a pen escape, and all the rest; one table look-up
+// per byte.
+enum ByteClass : unsigned char { end_byte, other_byte, digit_byte, lead_byte, caret_byte };
 constexpr auto byte_classes = [] {
     std::array<ByteClass, 256> c{};
-    for (int b = 0; b < 256; ++b)
-        c[b] = is_digit(static_cast<unsigned char>(b))  ? digit_byte
-               : is_lead(static_cast<unsigned char>(b)) ? lead_byte
-                                                        : other_byte;
+    for (int b = 0; b < 256; ++b) {
+        const auto u = static_cast<unsigned char>(b);
+        c[b] = b == 0        ? end_byte
+               : is_digit(u) ? digit_byte
+               : is_lead(u)  ? lead_byte
+               : b == '^'    ? caret_byte
+                             : other_byte;
+    }
     return c;
 }();
-
-} // namespace
-
-namespace {
 
 // "^$" and a pen digit where a single-byte character starts: text that a run
 // of this tool, or the user, has marked already.
@@ -43,54 +44,64 @@ bool is_pen_escape(const unsigned char *p) {
 }
 
 // Copies the escape and the digit run right behind it as they stand, so that
-// marking a text twice changes nothing; returns the last byte copied.
-const unsigned char *copy_marked_run(const unsigned char *p, unsigned char *out, std::size_t &n) {
-    out[n++] = *p++;
-    out[n++] = *p++;
-    out[n++] = *p;
-    while (is_digit(p[1])) out[n++] = *++p;
+// marking a text twice changes nothing; returns the byte behind them.
+const unsigned char *copy_marked_run(const unsigned char *p, unsigned char *&out) {
+    out[0] = p[0];
+    out[1] = p[1];
+    out[2] = p[2];
+    out += 3;
+    p += 3;
+    while (is_digit(*p)) *out++ = *p++;
     return p;
+}
+
+// Where the text stops: at its end, or at a lead byte that has no trail byte
+// left, which is dropped.
+bool at_end(const unsigned char *p) {
+    return *p == 0 || (is_lead(*p) && p[1] == 0);
 }
 
 } // namespace
 
+// Tests rather than a switch: a jump table's one indirect branch a byte is
+// mispredicted far more often than these.
 std::size_t mark_digit_runs(const unsigned char *text, char pen, unsigned char *out) {
-    std::size_t n = 0;
-    bool run_open = false;
-    auto close_run = [&] {
-        if (!run_open) return;
-        out[n++] = '^';
-        out[n++] = '%';
-        run_open = false;
-    };
-    for (const unsigned char *p = text; *p; ++p) {
+    unsigned char *o = out;
+    const unsigned char *p = text;
+    for (;;) {
         const unsigned char c = *p;
-        switch (byte_classes[c]) {
-        case lead_byte:
-            if (p[1] == 0) break; // no trail byte: the lead is dropped
-            close_run();
-            out[n++] = c;
-            out[n++] = *++p;
-            break;
-        case digit_byte:
-            if (!run_open) {
-                out[n++] = '^';
-                out[n++] = '$';
-                out[n++] = static_cast<unsigned char>(pen);
-                run_open = true;
-            }
-            out[n++] = c;
-            break;
-        case other_byte:
-            close_run();
+        const ByteClass kind = byte_classes[c];
+        if (kind == other_byte) {
+            *o++ = c;
+            ++p;
+        } else if (kind == lead_byte) { // with its trail byte, which is never taken for a digit
+            if (p[1] == 0) break;       // no trail byte: the lead is dropped
+            o[0] = c;
+            o[1] = p[1];
+            o += 2;
+            p += 2;
+        } else if (kind == digit_byte) {
+            o[0] = '^';
+            o[1] = '$';
+            o[2] = static_cast<unsigned char>(pen);
+            o += 3;
+            do *o++ = *p++;
+            while (is_digit(*p));
+            if (at_end(p)) break; // the reset only where more text follows
+            o[0] = '^';
+            o[1] = '%';
+            o += 2;
+        } else if (kind == caret_byte) {
             if (is_pen_escape(p)) {
-                p = copy_marked_run(p, out, n);
-                break;
+                p = copy_marked_run(p, o);
+            } else {
+                *o++ = c;
+                ++p;
             }
-            out[n++] = c;
-            break;
+        } else {
+            break; // the end
         }
     }
-    out[n] = 0;
-    return n;
+    *o = 0;
+    return static_cast<std::size_t>(o - out);
 }

@@ -3,6 +3,8 @@
 // no output shows.
 #pragma once
 
+#include <cstdint>
+
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
 
@@ -54,13 +56,22 @@ struct StartAttributes {
     FreeSize free_size{-20.0, 20.0, 20.0, not_yet_seen};
 };
 
+// A number of a text record, and its nine decimals as an integer where its
+// text fixes them (scan::lf), which the record line then prints directly.
+struct RecordNumber {
+    double value = 0.0;
+    std::uint64_t billionths = 0; // of 0.0
+};
+
 // The fields of the last text record. A record whose fields stop scanning
 // part way is written with what the records before it left here.
 struct TextRecord {
-    static constexpr int text_size = 261; // 260 bytes and a terminator
-    char head[3] = {'c', 'h', '\0'};      // the record line's first two bytes
-    double x = 0.0, y = 0.0, dx = 0.0, dy = 0.0;
-    char text[text_size] = {}; // after the opening quote, line end included
+    static constexpr int cut_length = 231; // the longest text written back
+    char head[3] = {'c', 'h', '\0'};       // the record line's first two bytes
+    RecordNumber x, y, dx, dy;
+    // What of the line after the opening quote is written back: up to its
+    // line end, a CR or a NUL, and at most cut_length bytes; terminated.
+    unsigned char text[cut_length + 1] = {};
 };
 
 // Numbered hand points, shown by the level-3 trace.

@@ -27,5 +27,10 @@ constexpr bool writes_run_summary(int level) {
 constexpr bool shows_every_read(int level) {
     return level == 5;
 }
+// The phase marker shows only in the run summary; at other levels line
+// elements and hand points decide nothing written and need no scan.
+constexpr bool shows_phase(int level) {
+    return prints_run_summary(level) || writes_run_summary(level);
+}
 
 } // namespace trace

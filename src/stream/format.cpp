@@ -70,47 +70,121 @@ static bool scaled(double v, int decimals, std::uint64_t &q) {
     return true;
 }
 
-// The last n digits of v, leading zeros included, two at a time.
-static void write_digits(char *out, int n, std::uint64_t v) {
-    static constexpr char pairs[] = "00010203040506070809101112131415161718192021222324"
-                                    "25262728293031323334353637383940414243444546474849"
-                                    "50515253545556575859606162636465666768697071727374"
-                                    "75767778798081828384858687888990919293949596979899";
-    auto value = static_cast<std::uint32_t>(v); // below 10^9
-    for (; n >= 2; n -= 2) {
-        const std::uint32_t two = value % 100;
-        value /= 100;
-        out[n - 2] = pairs[2 * two];
-        out[n - 1] = pairs[2 * two + 1];
-    }
-    if (n == 1) out[0] = static_cast<char>('0' + value % 10);
+// Eight decimal digits of v < 10^8 as byte values 0..9, the first digit in
+// the lowest byte: split into halves of four digits, then pairs, then single
+// digits, every lane at once, by multiplications that are exact for the
+// lane's range (x * 10486 >> 20 is x / 100 below 10^4, x * 103 >> 10 is
+// x / 10 below 100). No division and no loop.
+static std::uint64_t eight_digits(std::uint32_t v) {
+    const std::uint64_t halves = (v / 10000) | (std::uint64_t{v % 10000} << 32);
+    const std::uint64_t high_pairs = ((halves * 10486) >> 20) & 0x0000007F0000007Fu;
+    const std::uint64_t pairs = ((halves - 100 * high_pairs) << 16) | high_pairs;
+    const std::uint64_t tens = ((pairs * 103) >> 10) & 0x000F000F000F000Fu;
+    return tens | ((pairs - 10 * tens) << 8);
 }
 
-static bool add_fixed_short(LineBuf &b, double v, int decimals) {
-    static constexpr std::uint64_t pow10[] = {1,      10,      100,      1000,      10000,
-                                              100000, 1000000, 10000000, 100000000, 1000000000};
+// Stores the eight digit bytes as characters, the lowest byte first: one
+// store where the lowest byte is the first in memory (no byte carries into
+// the next when '0' is added to each).
+static void store_eight(char *out, std::uint64_t digits) {
+    if constexpr (std::endian::native == std::endian::little) {
+        const std::uint64_t text = digits + 0x3030303030303030u;
+        std::memcpy(out, &text, sizeof text);
+    } else {
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>('0' + ((digits >> (8 * i)) & 0xFF));
+    }
+}
+
+// The integer part, below 10^8, without leading zeros but at least one
+// digit; the store may write up to eight bytes.
+static char *put_whole(char *p, std::uint32_t whole) {
+    const std::uint64_t digits = eight_digits(whole);
+    // the bit at 56 keeps the last digit, so that 0 prints as "0"
+    const int zeros = std::countr_zero(digits | (std::uint64_t{1} << 56)) / 8;
+    store_eight(p, digits >> (8 * zeros));
+    return p + 8 - zeros;
+}
+
+// The last n (1..9) digits of v < 10^n, leading zeros included; the store may
+// write up to eight bytes past them.
+static char *put_decimals(char *p, std::uint32_t v, int n) {
+    if (n == 9) {
+        *p++ = static_cast<char>('0' + v / 100000000);
+        v %= 100000000;
+        n = 8;
+    }
+    store_eight(p, eight_digits(v) >> (8 * (8 - n)));
+    return p + n;
+}
+
+// Nine decimals of q below 10^16 (an integer part below 10^7): the sixteen
+// digits of q as two halves of eight, the point set in before the last nine.
+static char *put_nine_decimals(char *p, std::uint64_t q) {
+    const std::uint64_t upper = q / 100000000; // the integer part and the first decimal
+    const auto lower = static_cast<std::uint32_t>(q - upper * 100000000);
+    const std::uint64_t digits = eight_digits(static_cast<std::uint32_t>(upper));
+    // leading zeros of the integer part; the bit at 48 keeps its last digit
+    const int zeros = std::countr_zero(digits | (std::uint64_t{1} << 48)) / 8;
+    const int whole = 7 - zeros;
+    store_eight(p, digits >> (8 * zeros));
+    p[whole + 1] = p[whole]; // the first decimal, behind the point
+    p[whole] = '.';
+    store_eight(p + whole + 2, eight_digits(lower));
+    return p + whole + 10;
+}
+
+static constexpr std::uint32_t pow10[] = {1,      10,      100,      1000,      10000,
+                                          100000, 1000000, 10000000, 100000000, 1000000000};
+
+// The integer part of q / 10^decimals (below 10^8) for q a value scaled and
+// rounded to that many decimals.
+static std::uint64_t whole_of(std::uint64_t q, int decimals) {
+    // a division by a constant is a multiplication: the record lines' nine decimals get their own
+    return decimals == 9 ? q / 1000000000 : q / pow10[decimals];
+}
+
+// The value that q is, at that many decimals, with its sign.
+static char *put_scaled(char *p, bool negative, std::uint64_t q, int decimals) {
+    if (negative) *p++ = '-'; // printf keeps the sign of -0.0 and of what rounds to 0
+    if (decimals == 9 && q < 10000000000000000) return put_nine_decimals(p, q);
+    const std::uint64_t whole = whole_of(q, decimals);
+    p = put_whole(p, static_cast<std::uint32_t>(whole));
+    if (decimals == 0) return p;
+    *p++ = '.';
+    return put_decimals(p, static_cast<std::uint32_t>(q - whole * pow10[decimals]), decimals);
+}
+
+// The short path's output at p; null where the value needs the general one,
+// which also takes integer parts of 10^8 and more, rare in a drawing.
+static char *fixed_short(char *p, double v, int decimals) {
     std::uint64_t q = 0;
-    if (sizeof b.data - b.len < 32 || !scaled(v, decimals, q)) return false;
-    char *p = b.data + b.len;
-    if (std::signbit(v)) *p++ = '-'; // printf keeps the sign of -0.0 and of what rounds to 0
-    p = std::to_chars(p, end_of(b), q / pow10[decimals]).ptr;
-    if (decimals > 0) {
-        *p++ = '.';
-        write_digits(p, decimals, q % pow10[decimals]);
-        p += decimals;
-    }
-    b.len = static_cast<std::size_t>(p - b.data);
-    return true;
+    if (!scaled(v, decimals, q) || whole_of(q, decimals) >= 100000000) return nullptr;
+    return put_scaled(p, std::signbit(v), q, decimals);
 }
 
-// Out of line, so that the short path stays lean.
-[[gnu::noinline]] static void add_fixed_general(LineBuf &b, double v, int decimals) {
-    auto r = std::to_chars(b.data + b.len, end_of(b), v, std::chars_format::fixed, decimals);
-    if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
+char *write_billionths(char *out, bool negative, std::uint64_t billionths) {
+    return put_scaled(out, negative, billionths, 9);
+}
+
+// Out of line, so that the short path keeps its registers.
+[[gnu::noinline]] static char *fixed_general(char *out, double v, int decimals) {
+    return std::to_chars(out, out + fixed_room, v, std::chars_format::fixed, decimals).ptr;
+}
+
+char *write_fixed(char *out, double v, int decimals) {
+    if (char *end = fixed_short(out, v, decimals)) return end;
+    return fixed_general(out, v, decimals);
 }
 
 void add_fixed(LineBuf &b, double v, int decimals) {
-    if (!add_fixed_short(b, v, decimals)) add_fixed_general(b, v, decimals);
+    char *at = b.data + b.len;
+    if (decimals >= 0 && decimals <= 9 && sizeof b.data - b.len >= fixed_room) {
+        b.len = static_cast<std::size_t>(write_fixed(at, v, decimals) - b.data);
+        return;
+    }
+    // a near-full buffer or more decimals: written where it fits, else not at all
+    auto r = std::to_chars(at, end_of(b), v, std::chars_format::fixed, decimals);
+    if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
 }
 
 void add_int(LineBuf &b, long long v) {

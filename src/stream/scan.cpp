@@ -1,5 +1,6 @@
 #include "stream/scan.hpp"
 
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -9,8 +10,11 @@
 
 namespace scan {
 
-bool is_space(char c) {
+constexpr bool c_locale_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool is_space(char c) {
+    return c_locale_space(c);
 }
 static bool is_digit(unsigned char c) {
     return c >= '0' && c <= '9';
@@ -22,9 +26,31 @@ static char lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
+// isspace in the C locale as a table: one look-up a byte where the fields'
+// blanks are skipped.
+static constexpr auto spaces = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = c_locale_space(static_cast<char>(c));
+    return table;
+}();
+
 void skip_space(const char *&p) {
-    while (is_space(*p)) ++p;
+    const char *q = p; // kept in a register, not stored back byte by byte
+    while (spaces[static_cast<unsigned char>(*q)]) ++q;
+    p = q;
 }
+
+// Appends the digits at q to m and returns the first byte that is not one.
+static const char *add_digits(const char *q, std::uint64_t &m) {
+    std::uint64_t v = m;
+    for (unsigned d; (d = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q) v = v * 10 + d;
+    m = v;
+    return q;
+}
+
+static constexpr std::uint64_t pow10_int[] = {1,      10,      100,      1000,      10000,
+                                              100000, 1000000, 10000000, 100000000, 1000000000};
 
 // ---- strtod --------------------------------------------------------------
 
@@ -155,12 +181,20 @@ static bool float_token(const char *s, const char *&end) {
     return true;
 }
 
+// What may stand behind the digits of a float field and make it more than a
+// plain decimal: an exponent, a second point, the "x" of "0x".
+static constexpr auto continues_float = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'e', 'E', 'x', 'X', '.'}) table[c] = true;
+    return table;
+}();
+
 // A plain decimal "[sign]digits[.digits]" of at most 19 digits, the form of
 // nearly every field: its digits as an integer are exact in a double up to
 // 2^53, and so is 10^k up to 10^22, so one division rounds the value once,
 // to the very double strtod gives. Anything else, or what an exponent, a
 // second point or an "x" follows, takes the general path.
-static bool plain_decimal(const char *&p, double &target) {
+static bool plain_decimal(const char *&p, double &target, std::uint64_t &billionths) {
     if constexpr (FLT_EVAL_METHOD != 0) return false; // wider intermediates round twice
     static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -172,22 +206,23 @@ static bool plain_decimal(const char *&p, double &target) {
     // m may wrap past 19 digits; it is not used then
     std::uint64_t m = 0;
     const char *first = q;
-    while (is_digit(static_cast<unsigned char>(*q))) m = m * 10 + static_cast<unsigned>(*q++ - '0');
+    q = add_digits(q, m);
     const long whole = q - first;
     long decimals = 0;
     if (*q == '.') {
         const char *fraction = ++q;
-        while (is_digit(static_cast<unsigned char>(*q)))
-            m = m * 10 + static_cast<unsigned>(*q++ - '0');
+        q = add_digits(q, m);
         decimals = q - fraction;
     }
     if (whole + decimals > 19) return false;
-    const char next = lower(*q);
-    if (next == 'e' || next == 'x' || next == '.') return false;
+    if (continues_float[static_cast<unsigned char>(*q)]) return false;
     if (m > (std::uint64_t{1} << 53)) return false;
     const double v = static_cast<double>(m) / pow10[decimals];
     target = neg ? -v : v;
     p = q;
+    billionths = inexact;
+    if (decimals <= 9 && m < (std::uint64_t{1} << 23) * pow10_int[decimals])
+        billionths = m * pow10_int[9 - decimals];
     return true;
 }
 
@@ -203,9 +238,17 @@ static bool plain_decimal(const char *&p, double &target) {
     return true;
 }
 
-bool lf(const char *&p, double &target) {
+bool lf(const char *&p, double &target, std::uint64_t &billionths) {
     skip_space(p);
-    return plain_decimal(p, target) || general_float(p, target);
+    if (plain_decimal(p, target, billionths)) return true;
+    if (!general_float(p, target)) return false;
+    billionths = inexact;
+    return true;
+}
+
+bool lf(const char *&p, double &target) {
+    std::uint64_t unused = 0;
+    return lf(p, target, unused);
 }
 
 // ---- %d, %x, atoi ------------------------------------------------------------

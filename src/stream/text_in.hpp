@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 namespace stream {
 
@@ -43,6 +44,18 @@ std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 // Passes over what read_line with a buffer of line_buffer_size would read,
 // without copying it; returns the same count.
 std::size_t skip_line(TextIn &in);
+
+// What read_line with a buffer of line_buffer_size would read, terminated,
+// without a copy where it can be: a line that lies whole in the read-ahead
+// and ends with CR LF is handed out where it lies, its CR turned into the
+// newline and its LF into the terminator; any other read is copied to spare.
+// Valid until the next read; empty at the end of the file.
+std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]);
+
+// Passes over as many reads as that many skip_line calls would, at most most
+// of them, and returns how many there were. Whole blocks of short lines are
+// counted by their line ends alone.
+std::size_t skip_reads(TextIn &in, std::size_t most);
 
 // True once a read failed for another reason than the end of the file.
 bool read_failed(const TextIn &in);

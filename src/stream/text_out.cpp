@@ -26,6 +26,7 @@ bool open_out(TextOut &out, const char *name) {
     close_out(out);
     out.file = create_fresh_file(name);
     if (!out.file) return false;
+    std::setvbuf(out.file, nullptr, _IONBF, 0); // the write buffer is out.buf
     out.len = 0;
     out.line_open = out.failed = false;
     return true;
@@ -47,8 +48,16 @@ void put(TextOut &out, std::string_view bytes) {
     out.line_open = bytes.back() != '\n';
 }
 
-void end_open_line(TextOut &out) {
-    if (out.line_open) put(out, "\n");
+char *line_space(TextOut &out, std::size_t n) {
+    if (sizeof out.buf - out.len < n + 2) flush(out);
+    return out.buf + out.len;
+}
+
+void end_line(TextOut &out, char *end) {
+    end[0] = '\r';
+    end[1] = '\n';
+    out.len = static_cast<std::size_t>(end + 2 - out.buf);
+    out.line_open = false;
 }
 
 bool close_out(TextOut &out) {

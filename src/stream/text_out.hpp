@@ -31,9 +31,17 @@ bool open_out(TextOut &out, const char *name);
 
 void put(TextOut &out, std::string_view bytes);
 
+// A line built in place in the write buffer, without a copy: line_space
+// gives room for n bytes (n at most half the buffer), the caller writes the
+// line there without any newline, and end_line ends it at end with CR LF.
+char *line_space(TextOut &out, std::size_t n);
+void end_line(TextOut &out, char *end);
+
 // Ends the output line when the last bytes written left it open, so that
 // nothing written next is glued onto it.
-void end_open_line(TextOut &out);
+inline void end_open_line(TextOut &out) {
+    if (out.line_open) put(out, "\n");
+}
 
 // Flushes and closes; false when any write, the flush or the close failed,
 // or when nothing was open.

@@ -1,0 +1,175 @@
+// "%.Nf" by integer arithmetic against the standard library's exact
+// conversion, which every platform's libstdc++ carries: the edges of the short
+// path (its magnitudes, the shifts around 64 bits, rounding that carries into
+// a new digit, exact ties) and random values over the whole range. And the
+// nine decimals a scanned field's text fixes, which must print as its double.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "stream/format.hpp"
+#include "stream/scan.hpp"
+
+namespace {
+
+std::string exact(double v, int decimals) {
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, decimals);
+    return std::string(buf, r.ptr);
+}
+
+std::string added(double v, int decimals) {
+    stream::LineBuf b;
+    stream::add_fixed(b, v, decimals);
+    return std::string(stream::view(b));
+}
+
+std::string written(double v, int decimals) {
+    char buf[stream::fixed_room];
+    return std::string(buf, stream::write_fixed(buf, v, decimals));
+}
+
+std::vector<double> edge_values() {
+    std::vector<double> v;
+    // whole parts where the digit count changes, up to the short path's limit and past it
+    for (double whole = 1; whole <= 1e11; whole *= 10)
+        for (double w : {whole - 1, whole, whole + 1})
+            for (double f : {0.0, 0.5, 0.9999999995, 0.99999999949, 0.0000000005, 0.123456789})
+                v.push_back(w + f);
+    // binades where the shift of the scaled mantissa crosses 64 bits and 75
+    for (int e = -45; e <= 36; ++e)
+        for (double m : {1.0, 1.5, 1.9999999999999998}) v.push_back(std::ldexp(m, e));
+    // exact ties at 1 to 9 decimals: odd multiples of 2^-(d+1) with a factor 5^d
+    for (int d = 1; d <= 9; ++d)
+        for (int odd = 1; odd < 40; odd += 2)
+            for (double whole : {0.0, 3.0, 12345.0, 99999999.0})
+                v.push_back(whole + std::ldexp(odd, -(d + 1)));
+    v.push_back(std::ldexp(1, -40));
+    v.push_back(std::nextafter(std::ldexp(1, -40), 0));
+    v.push_back(1e-9);
+    v.push_back(5e-10);
+    v.push_back(std::nextafter(5e-10, 0));
+    return v;
+}
+
+std::vector<double> random_values() {
+    std::mt19937_64 gen(15);
+    std::vector<double> v;
+    for (int i = 0; i < 30000; ++i) {
+        // every bit pattern but NaNs, and drawing coordinates with up to nine decimals
+        const double any = std::bit_cast<double>(gen());
+        if (!std::isnan(any)) v.push_back(any);
+        const auto units = static_cast<std::int64_t>(gen() % 60000000000000) - 10000000000000;
+        v.push_back(static_cast<double>(units) / std::pow(10.0, static_cast<int>(gen() % 10)));
+        v.push_back(
+            std::ldexp(static_cast<double>(gen() >> 11), static_cast<int>(gen() % 90) - 85));
+    }
+    return v;
+}
+
+void expect_exact(const std::vector<double> &values) {
+    int mismatches = 0;
+    for (double x : values)
+        for (double v : {x, -x})
+            for (int d = 0; d <= 9; ++d) {
+                const std::string want = exact(v, d);
+                if (added(v, d) == want && written(v, d) == want) continue;
+                if (++mismatches <= 10)
+                    ADD_FAILURE() << "%." << d << "f of " << want << " printed as " << added(v, d)
+                                  << " / " << written(v, d);
+            }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(FixedPrint, EdgesOfTheShortPathAsTheExactConversion) {
+    expect_exact(edge_values());
+}
+
+TEST(FixedPrint, RandomValuesAsTheExactConversion) {
+    expect_exact(random_values());
+}
+
+// ---- nine decimals fixed by the text ------------------------------------------
+
+struct FieldCase {
+    const char *text;
+    std::uint64_t billionths; // scan::inexact where the text does not fix them
+};
+
+void PrintTo(const FieldCase &c, std::ostream *os) {
+    *os << '"' << c.text << '"';
+}
+
+std::string from_billionths(bool negative, std::uint64_t billionths) {
+    char buf[stream::fixed_room];
+    return std::string(buf, stream::write_billionths(buf, negative, billionths));
+}
+
+class Billionths : public testing::TestWithParam<FieldCase> {};
+
+TEST_P(Billionths, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
+    const char *p = GetParam().text;
+    double v = 0;
+    std::uint64_t b = 12345;
+    ASSERT_TRUE(scan::lf(p, v, b));
+    EXPECT_EQ(b, GetParam().billionths);
+    if (b != scan::inexact) {
+        EXPECT_EQ(from_billionths(std::signbit(v), b), written(v, 9));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Billionths,
+    testing::Values(FieldCase{"14200.322760", 14200322760000}, FieldCase{" -3.5 ", 3500000000},
+                    FieldCase{"+7", 7000000000}, FieldCase{"007.250", 7250000000},
+                    FieldCase{"-0", 0}, FieldCase{"0.000000001", 1},
+                    FieldCase{"8388607.999999999", 8388607999999999},
+                    FieldCase{"8388608", scan::inexact}, FieldCase{"-8388608.5", scan::inexact},
+                    FieldCase{"1.0000000001", scan::inexact}, FieldCase{"1e5", scan::inexact},
+                    FieldCase{".5", scan::inexact}, FieldCase{"0x10", scan::inexact},
+                    FieldCase{"inf", scan::inexact},
+                    FieldCase{"12345678901234567890", scan::inexact}));
+
+TEST(Billionths, AFieldThatDoesNotScanKeepsThem) {
+    const char *p = "x";
+    double v = 1.5;
+    std::uint64_t b = 1500000000;
+    EXPECT_FALSE(scan::lf(p, v, b));
+    EXPECT_EQ(b, 1500000000u);
+}
+
+// The claim that lets a record skip the double: whatever plain decimal fixes
+// them, "%.9f" of its double prints the billionths. Densest near 2^23, where
+// the double lies furthest from the decimal.
+TEST(Billionths, PrintAsTheScannedDouble) {
+    std::mt19937_64 gen(23);
+    int mismatches = 0;
+    for (int i = 0; i < 200000; ++i) {
+        const int decimals = static_cast<int>(gen() % 10);
+        const std::uint64_t whole = i % 2 ? 8388607 - gen() % 16 : gen() % 8388608;
+        std::string text;
+        if (gen() % 2) text += '-';
+        text += std::to_string(whole);
+        if (decimals > 0) {
+            text += '.';
+            for (int d = 0; d < decimals; ++d) text += static_cast<char>('0' + gen() % 10);
+        }
+        const char *p = text.c_str();
+        double v = 0;
+        std::uint64_t b = 0;
+        ASSERT_TRUE(scan::lf(p, v, b));
+        ASSERT_NE(b, scan::inexact) << text;
+        const std::string direct = from_billionths(std::signbit(v), b);
+        if (direct != exact(v, 9) && ++mismatches <= 10)
+            ADD_FAILURE() << text << " printed " << direct << " for " << exact(v, 9);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+} // namespace
