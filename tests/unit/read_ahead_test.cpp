@@ -98,8 +98,13 @@ const std::vector<Input> inputs = {
     {"random_mixed", [] { return random_lines(3, 6000, 300); }},
 };
 
+// A file of each test's own: the tests run in parallel.
 std::string temp_path() {
-    return (fs::temp_directory_path() / "digit-tint-unit-read-ahead").string();
+    const testing::TestInfo *test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("digit-tint-unit-read-ahead-") + test->name();
+    for (char &c : name)
+        if (c == '/') c = '-';
+    return (fs::temp_directory_path() / name).string();
 }
 
 // Every read as read_line makes it.
