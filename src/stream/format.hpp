@@ -45,6 +45,7 @@ char *write_fixed(char *out, double v, int decimals);
 // "%.9f" of a value known as its magnitude in billionths (below 10^17) and
 // its sign, as a scan of its text gave them (scan::lf); room as above.
 char *write_billionths(char *out, bool negative, std::uint64_t billionths);
+
 // Pieces of a formatted line that are not text or a decimal integer.
 struct Fixed {
     double value;
