@@ -125,11 +125,13 @@ std::vector<std::string> field_texts() {
         "9223372036854775808", "-9223372036854775809", "18446744073709551615",
         "18446744073709551616", "99999999999999999999999", "ffffffff", "100000000",
         "7fffffffffffffff", "ffffffffffffffffff", "0.1", "0.3", "3640.5", "-1820.25",
-        "24790.695356", "1e22", "1e23", "8.5e-5", "\t12", "\v7", "\n3",
+        "24790.695356", "1e22", "1e23", "8.5e-5", "\t12", "\v7", "\n3", "\r5", "\f9",
         // more than 53 bits of digits, where rounding them
         // first and dividing after rounds twice and misses
         "833245305271840092.2", "539295.9896160532161", "594441500608.3986019",
-        "124.6623673362991983", "469623.7726205381115", "178234058090.114916"};
+        "124.6623673362991983", "469623.7726205381115", "178234058090.114916",
+        // a %x field of all 64 bits whose last digit the overflow test must let in
+        "fffffffffffffff0"};
     std::mt19937_64 gen(7);
     char buf[64];
     const char *const forms[] = {"%.17g", "%.3f", "%.9f", "%e", "%a", "%.0f", "%g"};
