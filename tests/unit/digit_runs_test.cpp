@@ -60,6 +60,22 @@ INSTANTIATE_TEST_SUITE_P(
                                 '9', "^$91^% ^$92^%\x01^$93"},
                     RewriteCase{"", '5', ""}));
 
+// The edges of the two lead-byte ranges, 0x81..0x9F and 0xE0..0xFC: a lead
+// byte takes the byte behind it, digit or not; the bytes just outside stand alone.
+INSTANTIATE_TEST_SUITE_P(LeadByteEdges, Rewrite,
+                         testing::Values(RewriteCase{"\x9F"
+                                                     "12",
+                                                     '5',
+                                                     "\x9F"
+                                                     "1^$52"},
+                                         RewriteCase{"\x80"
+                                                     "1\xA0"
+                                                     "2\xDF"
+                                                     "3\xFD"
+                                                     "4",
+                                                     '5',
+                                                     "\x80^$51^%\xA0^$52^%\xDF^$53^%\xFD^$54"}));
+
 // Text that carries pen escapes already: an escape and the digit run right
 // behind it stand as they are, whatever the pen; the rest follows the rules.
 INSTANTIATE_TEST_SUITE_P(

@@ -129,7 +129,9 @@ std::vector<std::string> field_texts() {
         // more than 53 bits of digits, where rounding them
         // first and dividing after rounds twice and misses
         "833245305271840092.2", "539295.9896160532161", "594441500608.3986019",
-        "124.6623673362991983", "469623.7726205381115", "178234058090.114916"};
+        "124.6623673362991983", "469623.7726205381115", "178234058090.114916",
+        // a %x field of all 64 bits whose last digit the overflow test must let in
+        "fffffffffffffff0"};
     std::mt19937_64 gen(7);
     char buf[64];
     const char *const forms[] = {"%.17g", "%.3f", "%.9f", "%e", "%a", "%.0f", "%g"};
