@@ -1,5 +1,7 @@
 #include "run/exchange_files.hpp"
 
+#include <iterator>
+
 #include "stream/console.hpp"
 #include "stream/files.hpp"
 #include "stream/format.hpp"
@@ -7,17 +9,20 @@
 namespace exchange {
 
 // A run killed inside the take-over left the selection under a step name,
-// newer than any exchange_name: the steps after the first finish that
-// take-over. A selection that is there but cannot be moved must not let an
-// older exchange_name pass for it.
-bool take_over_exchange_file() {
-    if (!stream::replace_file(host_name, step_name1) && stream::name_exists(host_name)) {
-        report_cannot_open(host_name);
-        return false;
+// newer than any exchange_name: the steps after it finish that take-over. A
+// selection that is there but cannot be moved must not let an older
+// exchange_name pass for it; nor may one that another run took on between
+// two steps, once this run has moved it.
+const char *take_over_exchange_file() {
+    constexpr const char *names[] = {host_name, step_name1, step_name2, exchange_name};
+    bool moved = false;
+    for (std::size_t i = 0; i + 1 < std::size(names); ++i) {
+        if (stream::replace_file(names[i], names[i + 1]))
+            moved = true;
+        else if (moved || stream::name_exists(names[i]))
+            return names[i];
     }
-    stream::replace_file(step_name1, step_name2);
-    stream::replace_file(step_name2, exchange_name);
-    return true;
+    return nullptr;
 }
 
 void report_cannot_open(const char *name) {

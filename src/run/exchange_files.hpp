@@ -17,8 +17,9 @@ constexpr std::uint32_t line_limit = 150000;
 
 // Moves the host's file to exchange_name through the step names. Where the
 // host's name is not there, the file is looked for under exchange_name.
-// False, with the message, where the host's file is there but cannot be moved.
-bool take_over_exchange_file();
+// Returns null, or the name under which the selection is there but could
+// not be moved on.
+const char *take_over_exchange_file();
 
 // The "Cannot open file: <name> " message on stderr.
 void report_cannot_open(const char *name);

@@ -17,22 +17,27 @@
 
 namespace {
 
-// A named mutex stands for the directory: its name is made from the
-// directory's full path, in upper case because names there ignore case.
+// A named mutex stands for the directory. Its name is made from what
+// identifies the directory itself, its volume and file index, so that one
+// folder reached by two paths (a mapped drive, a link, a short name) takes
+// one lock.
 bool mutex_name(wchar_t (&name)[64]) {
-    wchar_t path[32768];
-    const DWORD n = GetFullPathNameW(L".", 32768, path, nullptr);
-    if (n == 0 || n >= 32768) return false;
-    CharUpperBuffW(path, n);
-    std::uint64_t hash = 14695981039346656037u; // FNV-1a
-    for (DWORD i = 0; i < n; ++i) {
-        hash ^= static_cast<std::uint16_t>(path[i]);
-        hash *= 1099511628211u;
-    }
+    const HANDLE dir = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (dir == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(dir, &info) != 0;
+    CloseHandle(dir);
+    if (!known) return false;
+    const std::uint32_t parts[] = {info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                                   info.nFileIndexLow};
     const wchar_t prefix[] = L"digit-tint-run-";
     std::wmemcpy(name, prefix, 15);
-    for (int i = 0; i < 16; ++i) name[15 + i] = L"0123456789abcdef"[(hash >> (60 - 4 * i)) & 15];
-    name[31] = L'\0';
+    wchar_t *p = name + 15;
+    for (const std::uint32_t part : parts)
+        for (int shift = 28; shift >= 0; shift -= 4)
+            *p++ = L"0123456789abcdef"[(part >> shift) & 15];
+    *p = L'\0';
     return true;
 }
 

@@ -13,6 +13,8 @@ struct RunLock {
     RunLock(const RunLock &) = delete;
     RunLock &operator=(const RunLock &) = delete;
     ~RunLock();
+
+    bool held() const { return handle != -1; }
 };
 
 // False only when another run holds the lock on the working directory. Where

@@ -1,7 +1,6 @@
 #include "run/run_transform.hpp"
 
 #include <cstdint>
-#include <optional>
 
 #include "reader/closing_block.hpp"
 #include "reader/read_records.hpp"
@@ -17,25 +16,20 @@
 
 using exchange::exchange_name;
 using exchange::line_limit;
-using exchange::report_cannot_open;
+using exchange::work_name;
 
 namespace {
 
-// Opens the exchange file and creates the work file, then counts the
-// exchange file's lines; empty, with the message, when that fails.
-std::optional<std::uint32_t> open_and_count(RunState &run) {
-    if (!stream::open_in(run.input, exchange_name)) {
-        report_cannot_open(exchange_name);
-        return std::nullopt;
-    }
-    if (!work_file::create(run.output, run.input)) return std::nullopt;
-    const std::uint32_t count = count_lines(run.input, line_limit);
-    // A file that stops reading part way must not pass for a short one.
-    if (stream::read_failed(run.input)) {
-        report_cannot_open(exchange_name);
-        return std::nullopt;
-    }
-    return count;
+// The three ways a run ends, as the host sees them.
+enum class ExitStatus : int {
+    done = 0,     // the result handed back, or left in the work file at a trace level
+    overflow = 1, // more lines than line_limit: the work file holds the overflow line
+    failed = -1,  // nothing handed back; stderr says why
+};
+
+ExitStatus cannot_open(const char *name) {
+    exchange::report_cannot_open(name);
+    return ExitStatus::failed;
 }
 
 constexpr const char *summary_head =
@@ -55,20 +49,47 @@ void write_run_summary(RunState &run, std::uint32_t line_count) {
     stream::put(run.output, stream::view(b));
 }
 
-// Neither a short read nor a short write may replace the user's drawing.
-int close_streams(RunState &run) {
-    const bool read_ok = !stream::read_failed(run.input);
+// The body and the closing block; null, or the name of the file that failed.
+// A short read must not pass for a whole result.
+const char *write_result(RunState &run, std::uint32_t line_count) {
+    if (!stream::rewind_in(run.input)) return exchange_name;
+    read_records(run, line_count, line_limit);
+    write_run_summary(run, line_count);
+    write_closing_block(run);
+    return stream::read_failed(run.input) ? exchange_name : nullptr;
+}
+
+// Everything once the work file exists. A step that fails removes the run's
+// own file, so that no partial result is left behind.
+ExitStatus build_and_place(RunState &run, const work_file::OwnName &own) {
+    const std::uint32_t line_count = count_lines(run.input, line_limit);
+    // A file that stops reading part way must not pass for a short one.
+    const char *failed = stream::read_failed(run.input) ? exchange_name : nullptr;
+    if (!failed && trace::shows_recolouring(run.switches.trace_level))
+        console::out("#  copyed to JWC_TEMP.$$$ \n");
+    const bool overflow = line_count > line_limit;
+    if (!failed && overflow) work_file::write_overflow_line(run.output, line_limit);
+    if (!failed && !overflow) failed = write_result(run, line_count);
+    if (!failed && !console::flush_out()) failed = "stdout"; // trace output lost
     stream::close_in(run.input);
-    const bool written = work_file::close(run.output);
-    if (!read_ok) {
-        report_cannot_open(exchange_name);
-        return -1;
+    if (failed) {
+        work_file::discard(run.output, own);
+        return cannot_open(failed);
     }
-    if (!written) {
-        report_cannot_open(exchange::work_name);
-        return -1;
-    }
-    return 0;
+    const bool hand_back = !overflow && trace::hands_result_back(run.switches.trace_level);
+    if (const char *name =
+            work_file::finish(run.output, own, hand_back ? exchange_name : work_name))
+        return cannot_open(name);
+    return overflow ? ExitStatus::overflow : ExitStatus::done;
+}
+
+ExitStatus transform(RunState &run, bool locked) {
+    if (const char *name = exchange::take_over_exchange_file()) return cannot_open(name);
+    if (!stream::open_in(run.input, exchange_name)) return cannot_open(exchange_name);
+    work_file::OwnName own;
+    if (const char *name = work_file::create(run.output, own, run.input, locked))
+        return cannot_open(name);
+    return build_and_place(run, own);
 }
 
 } // namespace
@@ -78,28 +99,11 @@ int run_transform(int argc, const char *const *argv) {
     RunLock lock;
     if (!take_run_lock(lock)) {
         report_busy_directory();
-        return -1;
+        return static_cast<int>(ExitStatus::failed);
     }
     RunState run;
     read_switches(run.switches, argc, argv);
-    const int level = run.switches.trace_level;
-    if (trace::shows_recolouring(level)) console::out("\n\n#### debug #### Cmd-Option read\n");
-    if (!exchange::take_over_exchange_file()) return -1;
-    const auto line_count = open_and_count(run);
-    if (!line_count) return -1;
-    if (trace::shows_recolouring(level)) console::out("#  copyed to JWC_TEMP.$$$ \n");
-    if (*line_count > line_limit) {
-        work_file::write_overflow_line(run.output, line_limit);
-        work_file::close(run.output);
-        return 1;
-    }
-    if (!stream::rewind_in(run.input)) {
-        report_cannot_open(exchange_name);
-        return 1;
-    }
-    read_records(run, *line_count, line_limit);
-    write_run_summary(run, *line_count);
-    write_closing_block(run);
-    if (const int status = close_streams(run); status != 0) return status;
-    return trace::hands_result_back(level) ? work_file::hand_back() : 0;
+    if (trace::shows_recolouring(run.switches.trace_level))
+        console::out("\n\n#### debug #### Cmd-Option read\n");
+    return static_cast<int>(transform(run, lock.held()));
 }

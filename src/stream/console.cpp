@@ -33,4 +33,8 @@ void err(std::string_view text) {
     std::fflush(stderr);
 }
 
+bool flush_out() {
+    return std::fflush(stdout) == 0 && !std::ferror(stdout);
+}
+
 } // namespace console

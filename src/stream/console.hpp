@@ -17,4 +17,7 @@ inline void out(const stream::LineBuf &b) {
 }
 void err(std::string_view text);
 
+// Flushes stdout; false when anything written there was lost.
+bool flush_out();
+
 } // namespace console

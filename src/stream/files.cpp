@@ -1,11 +1,15 @@
 #include "stream/files.hpp"
 
+#include <cerrno>
+#include <string>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,43 +19,69 @@ namespace stream {
 
 #ifdef _WIN32
 
-std::FILE *open_regular_file(const char *name) {
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     std::FILE *file = std::fopen(name, "rb");
     struct _stat64 st;
     if (file && (_fstat64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG)) {
         std::fclose(file);
         return nullptr;
     }
+    permissions = 0666;
+    return file;
+}
+
+// Windows files keep no permission bits of the kind a selection carries.
+std::FILE *create_new_file(const char *name, unsigned, bool &name_taken) {
+    const HANDLE h = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD why = GetLastError();
+        name_taken = why == ERROR_FILE_EXISTS || why == ERROR_ALREADY_EXISTS;
+        return nullptr;
+    }
+    name_taken = false;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        CloseHandle(h);
+        DeleteFileA(name);
+        return nullptr;
+    }
+    std::FILE *file = _fdopen(fd, "wb");
+    if (!file) {
+        _close(fd);
+        DeleteFileA(name);
+    }
     return file;
 }
 
 // Under Wine a link in the file system looks like the file it points to, and
-// removing it removes that file. So the new file is made under a name of this
-// process's own and renamed over name: a rename replaces a link, a stale or a
-// read-only file, and never follows a link.
-std::FILE *create_fresh_file(const char *name) {
-    char fresh[MAX_PATH];
-    const int n = std::snprintf(fresh, sizeof fresh, "%s.%lu", name, GetCurrentProcessId());
-    if (n < 0 || n >= static_cast<int>(sizeof fresh)) return nullptr;
-    const HANDLE h = CreateFileA(fresh, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                 CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return nullptr;
-    if (!MoveFileExA(fresh, name, MOVEFILE_REPLACE_EXISTING)) {
-        CloseHandle(h);
-        DeleteFileA(fresh);
-        return nullptr;
-    }
-    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
-    if (fd < 0) {
-        CloseHandle(h);
-        return nullptr;
-    }
-    std::FILE *file = _fdopen(fd, "wb");
-    if (!file) _close(fd);
-    return file;
+// deleting it deletes that file. A rename replaces the link itself, so the
+// run's own file is moved over name and then back.
+bool clear_name(const char *name, const char *own) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    return MoveFileExA(own, name, MOVEFILE_REPLACE_EXISTING) && MoveFileExA(name, own, 0) &&
+           !name_exists(name);
 }
 
-void copy_permissions(std::FILE *, std::FILE *) {}
+void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+    const std::string pattern = std::string(prefix) + "*";
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string_view name = found.cFileName;
+        if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
+            name != own)
+            clear_name(found.cFileName, own);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+bool remove_own_file(const char *name) {
+    return DeleteFileA(name) != 0;
+}
 
 bool replace_file(const char *from, const char *to) {
     // The C runtime's rename refuses an existing target here.
@@ -62,30 +92,62 @@ bool name_exists(const char *name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
+unsigned long process_id() {
+    return GetCurrentProcessId();
+}
+
 #else
 
-std::FILE *open_regular_file(const char *name) {
+constexpr unsigned access_bits = 0777; // set-id and sticky bits are never passed on
+
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
     std::FILE *file = nullptr;
     if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
-    if (!file) close(fd);
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    permissions = st.st_mode & access_bits;
     return file;
 }
 
-std::FILE *create_fresh_file(const char *name) {
-    unlink(name); // a link is removed, never followed; a directory stays and fails below
-    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken) {
+    const mode_t mode = permissions & access_bits;
+    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    name_taken = fd < 0 && errno == EEXIST;
     if (fd < 0) return nullptr;
+    // The umask took bits away; where this fails the file has fewer, never more.
+    fchmod(fd, mode);
     std::FILE *file = fdopen(fd, "wb");
-    if (!file) close(fd);
+    if (!file) {
+        close(fd);
+        unlink(name);
+    }
     return file;
 }
 
-void copy_permissions(std::FILE *model, std::FILE *file) {
-    struct stat st;
-    if (fstat(fileno(model), &st) == 0) fchmod(fileno(file), st.st_mode & 07777);
+bool clear_name(const char *name, const char *) {
+    unlink(name); // a link is removed, never followed; a directory stays
+    return !name_exists(name);
+}
+
+void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+    DIR *dir = opendir(".");
+    if (!dir) return;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
+            name != own)
+            unlink(entry->d_name);
+    }
+    closedir(dir);
+}
+
+bool remove_own_file(const char *name) {
+    return unlink(name) == 0;
 }
 
 bool replace_file(const char *from, const char *to) {
@@ -95,6 +157,10 @@ bool replace_file(const char *from, const char *to) {
 bool name_exists(const char *name) {
     struct stat st;
     return lstat(name, &st) == 0;
+}
+
+unsigned long process_id() {
+    return static_cast<unsigned long>(getpid());
 }
 
 #endif

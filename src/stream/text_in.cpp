@@ -30,7 +30,7 @@ static void start_reading(TextIn &in) {
 
 bool open_in(TextIn &in, const char *name) {
     close_in(in);
-    in.file = open_regular_file(name);
+    in.file = open_regular_file(name, in.permissions);
     if (!in.file) return false;
     // The read-ahead is the buffer: without one of the C library's own
     // behind it, every refill is one read straight into it.

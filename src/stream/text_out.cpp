@@ -22,9 +22,9 @@ static void append_raw(TextOut &out, const char *bytes, std::size_t n) {
     out.len += n;
 }
 
-bool open_out(TextOut &out, const char *name) {
+bool open_new(TextOut &out, const char *name, unsigned permissions, bool &name_taken) {
     close_out(out);
-    out.file = create_fresh_file(name);
+    out.file = create_new_file(name, permissions, name_taken);
     if (!out.file) return false;
     std::setvbuf(out.file, nullptr, _IONBF, 0); // the write buffer is out.buf
     out.len = 0;
@@ -46,6 +46,12 @@ void put(TextOut &out, std::string_view bytes) {
         start = nl + 1;
     }
     out.line_open = bytes.back() != '\n';
+}
+
+bool open_out(TextOut &out, const char *name) {
+    std::remove(name);
+    bool name_taken = false;
+    return open_new(out, name, 0666, name_taken);
 }
 
 char *line_space(TextOut &out, std::size_t n) {

@@ -25,8 +25,12 @@ struct TextOut {
     ~TextOut() { close_out(*this); }
 };
 
-// Creates name afresh, replacing whatever stood under it but a directory and
-// never writing through a link; false when that fails.
+// Creates name as a new file with the permission bits given, never writing
+// through a link or into a file that stood there; false when that fails,
+// name_taken telling whether something stood under name.
+bool open_new(TextOut &out, const char *name, unsigned permissions, bool &name_taken);
+
+// Removes name, a file of the caller's own, and creates it anew.
 bool open_out(TextOut &out, const char *name);
 
 void put(TextOut &out, std::string_view bytes);

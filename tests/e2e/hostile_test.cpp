@@ -110,13 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
                 {},
                 "JWC_TEMP.TXT",
                 false},
-        // a file cannot replace a directory: the take-over stops at its last step name
+        // a file cannot replace a directory: the take-over stops at its last
+        // step name, which the message names
         Refusal{"selection_beside_a_directory_exchange_name",
                 [](const fs::path &d) {
                     put(d, "jwc_temp.txt");
                     fs::create_directory(d / "JWC_TEMP.TXT");
                 },
-                cannot_open_exchange,
+                "Cannot open file: JWC_x2x2.$$$ \n",
                 {{"JWC_x2x2.$$$", selection}},
                 "JWC_TEMP.TXT",
                 false},
