@@ -1,42 +1,61 @@
 // What a run does to its working directory beyond the bytes of its files,
-// which a ".case" file cannot say: the lock that keeps a second run out, the
-// permission bits the result takes over from the selection, and special
-// files under the exchange names.
+// which a ".case" file cannot say. The directory is shared with the host,
+// the user and other programs: the lock that keeps a second run out, names
+// planted there, special files, a selection that cannot be taken over,
+// calls that fail, the permission bits the result takes over from the
+// selection and closed standard streams must never cost the user the
+// drawing, nor pass a wrong one off with status 0.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <filesystem>
-#include <map>
-#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "support/files.hpp"
+#include "support/process.hpp"
+#include "support/same_bytes.hpp"
 #include "support/scratch.hpp"
+#include "support/selection.hpp"
 #include "tool_run.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;
 
-const std::string selection = "#mine\r\nlc3\r\n";
-const std::string result = "#mine\r\nlc3\r\nlg14\r\nly14\r\nlt20\r\nlc3\r\n";
+const std::string selection = "hq\r\nlc3\r\nch 10 20 1 0 \"ROOM101-B\r\n";
+const std::string result = "hd\r\nlc3\r\nch 10.000000000 20.000000000 1.000000000 0.000000000 "
+                           "\"ROOM^$5101^%-B\r\nlg14\r\nly14\r\nlt20\r\nlc3\r\n";
+const std::string older = "hd\r\nch 5 5 1 0 \"OLD7\r\n"; // an earlier run's exchange file
+const std::string precious = "PRECIOUS\n";
+const std::string cannot_open_exchange = "Cannot open file: JWC_TEMP.TXT \n";
+const std::string cannot_open_work = "Cannot open file: JWC_TEMP.$$$ \n";
 
-// A run's working directory inside a scratch directory, so that the stream
-// captures beside it go with the scratch directory; with the selection where
-// the host leaves it, unless told otherwise.
-struct WorkDir {
-    support::ScratchDir scratch;
-    fs::path path;
+constexpr unsigned nobody = 65534;
 
-    explicit WorkDir(const std::string &name, bool with_selection = true)
-        : scratch(name), path(scratch / "work") {
-        fs::create_directory(path);
-        if (with_selection) support::write_file(path / "jwc_temp.txt", selection);
-    }
-};
+// A Windows build runs under Wine, which has no pipes in the file system and
+// no permission bits of its own.
+bool tool_is_native() {
+    return !e2e::tool_ignores_case();
+}
+
+// Running the tool as another user needs root and no emulator in between.
+bool can_switch_user() {
+    return geteuid() == 0 && tool_is_native();
+}
+
+void host_leaves_selection(const fs::path &dir) {
+    support::write_file(dir / "jwc_temp.txt", selection);
+}
 
 // ---- one run at a time ---------------------------------------------------------
 
@@ -69,21 +88,22 @@ class WhileAnotherRunWorks : public testing::TestWithParam<LockedRun> {};
 
 // The lock comes first: no switch is read or echoed, no file is touched.
 TEST_P(WhileAnotherRunWorks, ARunEndsAtOnceAndTouchesNothing) {
-    if (e2e::tool_ignores_case()) GTEST_SKIP() << "a Windows program locks a named mutex instead";
-    const WorkDir dir(std::string("lock-") + GetParam().name);
+    if (!tool_is_native()) GTEST_SKIP() << "a Windows program locks a named mutex instead";
+    const support::ScratchDir dir(std::string("lock-") + GetParam().name);
+    host_leaves_selection(dir.path());
     {
-        const HeldLock lock(dir.path);
+        const HeldLock lock(dir.path());
         ASSERT_TRUE(lock.take());
-        const e2e::Outcome o = e2e::run_tool(dir.path, GetParam().args);
+        const e2e::Outcome o = e2e::run_tool(dir.path(), GetParam().args);
         EXPECT_EQ(o.status, e2e::reported_status(-1));
         EXPECT_EQ(o.out, "");
         EXPECT_EQ(o.err, "Another run is working in this directory\n");
-        EXPECT_EQ(o.files, (std::map<std::string, std::string>{{"jwc_temp.txt", selection}}));
+        EXPECT_EQ(o.files, (Files{{"jwc_temp.txt", selection}}));
     }
     // Once its holder lets go, the same selection runs.
-    const e2e::Outcome o = e2e::run_tool(dir.path, {});
+    const e2e::Outcome o = e2e::run_tool(dir.path(), {});
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(o.files, (std::map<std::string, std::string>{{"JWC_TEMP.TXT", result}}));
+    EXPECT_EQ(o.files, (Files{{"JWC_TEMP.TXT", result}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lock, WhileAnotherRunWorks,
@@ -94,13 +114,318 @@ INSTANTIATE_TEST_SUITE_P(Lock, WhileAnotherRunWorks,
                              return std::string(p.param.name);
                          });
 
+// ---- names planted, special files, failing calls ---------------------------------
+
+enum class Needs {
+    anything,
+    native,       // what only the native tool's system has: pipes, devices, strace
+    other_user,   // root, to run the tool as another user, and the native tool
+    failing_call, // strace, to fail a system call
+};
+
+struct Planted {
+    const char *name;
+    // Sets up dir; outside is a file beside it that no run may write.
+    std::function<void(const fs::path &dir, const fs::path &outside)> plant;
+    int status = 0;
+    std::string err = {};
+    Files files = {};                      // every regular file the runs leave in dir
+    Needs needs = Needs::anything;         //
+    std::vector<std::string> args = {};    // the tool's switches
+    std::vector<std::string> wrapper = {}; // what starts the tool, where not the runner itself
+    int runs = 1;                      // each run alike, as the next run finds what the last left
+    const char *still_there = nullptr; // a name that is no regular file and must stay
+};
+
+void PrintTo(const Planted &c, std::ostream *os) {
+    *os << c.name;
+}
+
+bool available(Needs needs) {
+    switch (needs) {
+    case Needs::anything: return true;
+    case Needs::native: return tool_is_native();
+    case Needs::other_user: return can_switch_user();
+    case Needs::failing_call: return e2e::can_fail_calls();
+    }
+    return false;
+}
+
+class PlantedNames : public testing::TestWithParam<Planted> {};
+
+TEST_P(PlantedNames, AreNeverWrittenThroughNorWaitedOn) {
+    const Planted &c = GetParam();
+    if (!available(c.needs)) GTEST_SKIP() << "not possible with this tool or user";
+    const support::ScratchDir scratch(std::string("planted-") + c.name);
+    const fs::path dir = scratch / "work", outside = scratch / "outside";
+    fs::create_directory(dir);
+    support::write_file(outside, precious);
+    c.plant(dir, outside);
+    const unsigned as_user = c.needs == Needs::other_user ? nobody : 0;
+    for (int run = 1; run <= c.runs; ++run) {
+        SCOPED_TRACE("run " + std::to_string(run));
+        // Nothing here may block: a run that waits on a pipe is killed soon.
+        const e2e::Outcome o =
+            e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
+        EXPECT_EQ(o.status, e2e::reported_status(c.status));
+        EXPECT_EQ(o.err, c.err);
+        if (c.args.empty()) {
+            EXPECT_EQ(o.out, "");
+        }
+        EXPECT_SAME_FILES(o.files, c.files);
+    }
+    EXPECT_EQ(support::read_file(outside), precious) << "a file outside was written";
+    if (c.still_there) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(dir / c.still_there)));
+    }
+}
+
+// A directory open to all with the sticky bit, as /tmp: there nobody may
+// rename over a file of root's, which stands under name; the selection is
+// nobody's.
+void sticky_with_roots_file(const fs::path &d, const char *name) {
+    fs::permissions(d, fs::perms::all | fs::perms::sticky_bit);
+    host_leaves_selection(d);
+    ASSERT_EQ(chown((d / "jwc_temp.txt").c_str(), nobody, nobody), 0);
+    support::write_file(d / name, precious);
+}
+
+// A shell that starts the tool with a limit on the size of the files it
+// writes, the signal of that limit ignored, so that a write fails instead.
+const std::vector<std::string> file_size_limit = {"/bin/sh", "-c",
+                                                  "ulimit -f 64; trap '' XFSZ; exec \"$@\"", "sh"};
+const std::vector<std::string> stdout_full = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh"};
+
+// The first write of a level-0 run is the work file's; one past the limit
+// writes the overflow line and nothing else.
+const std::string over_the_limit = std::string("hq\r\n") + [] {
+    std::string lines;
+    for (int i = 0; i < 150000; ++i) lines += "#\r\n";
+    return lines;
+}();
+
+const std::string big_selection = support::selection(20000, 19);
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlantedNames,
+    testing::Values(
+        Planted{.name = "link_to_a_file_outside",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        host_leaves_selection(d);
+                        fs::create_symlink(outside, d / "JWC_TEMP.$$$");
+                    },
+                .files = {{"JWC_TEMP.TXT", result}}},
+        // (Wine takes this link for the device itself, which it never replaces)
+        Planted{.name = "link_to_the_null_device",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        fs::create_symlink("/dev/null", d / "JWC_TEMP.$$$");
+                    },
+                .files = {{"JWC_TEMP.TXT", result}},
+                .needs = Needs::native},
+        Planted{.name = "dangling_link",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        host_leaves_selection(d);
+                        fs::create_symlink(outside.string() + ".missing", d / "JWC_TEMP.$$$");
+                    },
+                .files = {{"JWC_TEMP.TXT", result}}},
+        Planted{.name = "hard_link_to_a_file_outside",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        host_leaves_selection(d);
+                        fs::create_hard_link(outside, d / "JWC_TEMP.$$$");
+                    },
+                .files = {{"JWC_TEMP.TXT", result}}},
+        Planted{.name = "read_only_stale_work_file",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        support::write_file(d / "JWC_TEMP.$$$", "old work");
+                        fs::permissions(d / "JWC_TEMP.$$$", fs::perms::owner_read);
+                    },
+                .files = {{"JWC_TEMP.TXT", result}}},
+        // what a killed run left under a name of its own goes; a look-alike stays
+        Planted{.name = "work_files_of_killed_runs",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        host_leaves_selection(d);
+                        support::write_file(d / "JWC_TEMP.$$$.4242", "cut sho");
+                        support::write_file(d / "JWC_TEMP.$$$.4242-1", "cut");
+                        fs::create_symlink(outside, d / "JWC_TEMP.$$$.77");
+                        support::write_file(d / "JWC_TEMP.$$$.bak", "the user's");
+                    },
+                .files = {{"JWC_TEMP.TXT", result}, {"JWC_TEMP.$$$.bak", "the user's"}}},
+        Planted{.name = "pipe_under_the_work_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        ASSERT_EQ(mkfifo((d / "JWC_TEMP.$$$").c_str(), 0644), 0);
+                    },
+                .files = {{"JWC_TEMP.TXT", result}},
+                .needs = Needs::native},
+        // special files under the exchange names are refused like a missing
+        // file, without waiting on them, and left where they are
+        Planted{.name = "pipe_under_the_exchange_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        ASSERT_EQ(mkfifo((d / "JWC_TEMP.TXT").c_str(), 0644), 0);
+                    },
+                .status = -1,
+                .err = cannot_open_exchange,
+                .needs = Needs::native,
+                .still_there = "JWC_TEMP.TXT"},
+        // the take-over renames the pipe like a file; it is refused once it is there
+        Planted{.name = "pipe_under_the_host_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        ASSERT_EQ(mkfifo((d / "jwc_temp.txt").c_str(), 0644), 0);
+                    },
+                .status = -1,
+                .err = cannot_open_exchange,
+                .needs = Needs::native,
+                .still_there = "JWC_TEMP.TXT"},
+        // endless bytes, were it read (some containers make /dev/null a regular file)
+        Planted{
+            .name = "link_to_a_device_under_the_exchange_name",
+            .plant = [](const fs::path &d,
+                        const fs::path &) { fs::create_symlink("/dev/zero", d / "JWC_TEMP.TXT"); },
+            .status = -1,
+            .err = cannot_open_exchange,
+            .needs = Needs::native,
+            .still_there = "JWC_TEMP.TXT"},
+        // the selection cannot be moved past a directory under a step name:
+        // the older exchange file must not pass for it, now or at the next run
+        Planted{.name = "directory_under_the_first_step_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        fs::create_directories(d / "JWC_x2x2.$$" / "in the way");
+                        support::write_file(d / "JWC_TEMP.TXT", older);
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", selection}, {"JWC_TEMP.TXT", older}},
+                .runs = 2},
+        Planted{.name = "directory_under_the_second_step_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        fs::create_directory(d / "JWC_x2x2.$$$");
+                        support::write_file(d / "JWC_TEMP.TXT", older);
+                    },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$ \n",
+                .files = {{"JWC_x2x2.$$", selection}, {"JWC_TEMP.TXT", older}},
+                .runs = 2},
+        // a directory goes through the step names like a file, and stops
+        // before the older exchange file
+        Planted{.name = "directory_under_the_host_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        fs::create_directory(d / "jwc_temp.txt");
+                        support::write_file(d / "JWC_TEMP.TXT", older);
+                    },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$$ \n",
+                .files = {{"JWC_TEMP.TXT", older}},
+                .needs = Needs::native,
+                .runs = 2,
+                .still_there = "JWC_x2x2.$$$"},
+        Planted{.name = "another_users_file_under_the_first_step_name",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { sticky_with_roots_file(d, "JWC_x2x2.$$"); },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", selection}, {"JWC_x2x2.$$", precious}},
+                .needs = Needs::other_user},
+        Planted{.name = "another_users_file_under_the_second_step_name",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { sticky_with_roots_file(d, "JWC_x2x2.$$$"); },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$ \n",
+                .files = {{"JWC_x2x2.$$", selection}, {"JWC_x2x2.$$$", precious}},
+                .needs = Needs::other_user},
+        Planted{.name = "another_users_exchange_file",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { sticky_with_roots_file(d, "JWC_TEMP.TXT"); },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$$ \n",
+                .files = {{"JWC_x2x2.$$$", selection}, {"JWC_TEMP.TXT", precious}},
+                .needs = Needs::other_user},
+        // the second and third renames of the take-over failing
+        Planted{.name = "second_rename_failing",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        support::write_file(d / "JWC_TEMP.TXT", older);
+                    },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$ \n",
+                .files = {{"JWC_x2x2.$$", selection}, {"JWC_TEMP.TXT", older}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("rename:error=EIO:when=2")},
+        Planted{.name = "third_rename_failing",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        support::write_file(d / "JWC_TEMP.TXT", older);
+                    },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$$ \n",
+                .files = {{"JWC_x2x2.$$$", selection}, {"JWC_TEMP.TXT", older}},
+                .needs = Needs::failing_call,
+                .args = {"/t1"},
+                .wrapper = e2e::failing_calls("rename:error=EIO:when=3")},
+        // a result cut short by a full disk or a size limit is never handed
+        // back, and the run removes what it wrote
+        Planted{.name = "file_size_limit",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        support::write_file(d / "jwc_temp.txt", big_selection);
+                    },
+                .status = -1,
+                .err = cannot_open_work,
+                .files = {{"JWC_TEMP.TXT", big_selection}},
+                .needs = Needs::native,
+                .wrapper = file_size_limit},
+        Planted{.name = "overflow_line_on_a_full_disk",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        support::write_file(d / "jwc_temp.txt", over_the_limit);
+                    },
+                .status = -1,
+                .err = cannot_open_work,
+                .files = {{"JWC_TEMP.TXT", over_the_limit}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("write:error=ENOSPC:when=1")},
+        // lost trace output is a failed run, not a traced one
+        Planted{.name = "trace_output_to_a_full_device",
+                .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
+                .status = -1,
+                .err = "Cannot open file: stdout \n",
+                .files = {{"JWC_TEMP.TXT", selection}},
+                .needs = Needs::native,
+                .args = {"/t2"},
+                .wrapper = stdout_full},
+        // the lock failing is no reason to stop
+        Planted{.name = "directory_that_cannot_be_locked",
+                .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
+                .files = {{"JWC_TEMP.TXT", result}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("flock:error=ENOLCK")}),
+    [](const testing::TestParamInfo<Planted> &p) { return std::string(p.param.name); });
+
 // ---- permission bits ---------------------------------------------------------------
 
 struct KeptMode {
     const char *name;
-    fs::perms selection;
+    fs::perms selection, result;
     std::vector<std::string> args;
-    const char *result_name;
+    const char *result_name = "JWC_TEMP.TXT";
+    std::vector<std::string> wrapper = {};
 };
 
 void PrintTo(const KeptMode &c, std::ostream *os) {
@@ -110,15 +435,17 @@ void PrintTo(const KeptMode &c, std::ostream *os) {
 class ResultMode : public testing::TestWithParam<KeptMode> {};
 
 // Bits the umask would take from a new file, and bits it would give one, are
-// the selection's all the same.
+// the selection's all the same; set-id and sticky bits are never passed on.
 TEST_P(ResultMode, IsTheSelections) {
-    if (e2e::tool_ignores_case()) GTEST_SKIP() << "Windows files have no permission bits to keep";
+    if (!tool_is_native()) GTEST_SKIP() << "Windows files have no permission bits to keep";
     const KeptMode &c = GetParam();
-    const WorkDir dir(std::string("mode-") + c.name);
-    fs::permissions(dir.path / "jwc_temp.txt", c.selection);
-    const e2e::Outcome o = e2e::run_tool(dir.path, c.args);
+    if (!c.wrapper.empty() && !e2e::can_fail_calls()) GTEST_SKIP() << "no strace here";
+    const support::ScratchDir dir(std::string("mode-") + c.name);
+    host_leaves_selection(dir.path());
+    fs::permissions(dir / "jwc_temp.txt", c.selection);
+    const e2e::Outcome o = e2e::run_tool_within(c.wrapper, dir.path(), c.args);
     EXPECT_EQ(o.status, 0);
-    EXPECT_EQ(fs::status(dir.path / c.result_name).permissions(), c.selection);
+    EXPECT_EQ(fs::status(dir / c.result_name).permissions(), c.result);
 }
 
 constexpr fs::perms rw = fs::perms::owner_read | fs::perms::owner_write;
@@ -126,59 +453,51 @@ constexpr fs::perms all_rw = rw | fs::perms::group_read | fs::perms::group_write
                              fs::perms::others_read | fs::perms::others_write;
 constexpr fs::perms read_only =
     fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
-
-INSTANTIATE_TEST_SUITE_P(Modes, ResultMode,
-                         testing::Values(KeptMode{"owner_only", rw, {}, "JWC_TEMP.TXT"},
-                                         KeptMode{"everyone_writes", all_rw, {}, "JWC_TEMP.TXT"},
-                                         KeptMode{"read_only", read_only, {}, "JWC_TEMP.TXT"},
-                                         KeptMode{"traced_work_file", rw, {"/t1"}, "JWC_TEMP.$$$"}),
-                         [](const testing::TestParamInfo<KeptMode> &p) {
-                             return std::string(p.param.name);
-                         });
-
-// ---- special files ------------------------------------------------------------------
-
-struct SpecialFile {
-    const char *name;
-    bool (*make)(const fs::path &dir); // false where this system has no such file
-};
-
-void PrintTo(const SpecialFile &c, std::ostream *os) {
-    *os << c.name;
-}
-
-class SpecialExchangeFile : public testing::TestWithParam<SpecialFile> {};
-
-// Refused like a missing file, without waiting on it, and left where it is.
-TEST_P(SpecialExchangeFile, IsRefusedAndLeftAlone) {
-    if (e2e::tool_ignores_case()) GTEST_SKIP() << "no pipes or device links under Wine";
-    const WorkDir dir(std::string("special-") + GetParam().name, false);
-    if (!GetParam().make(dir.path)) GTEST_SKIP() << "no such special file here";
-    const e2e::Outcome o = e2e::run_tool(dir.path, {});
-    EXPECT_EQ(o.status, e2e::reported_status(-1));
-    EXPECT_EQ(o.out, "");
-    EXPECT_EQ(o.err, "Cannot open file: JWC_TEMP.TXT \n");
-    EXPECT_TRUE(o.files.empty());
-    EXPECT_TRUE(fs::exists(fs::symlink_status(dir.path / "JWC_TEMP.TXT")));
-}
+constexpr fs::perms set_ids = fs::perms::set_uid | fs::perms::set_gid;
 
 INSTANTIATE_TEST_SUITE_P(
-    Refused, SpecialExchangeFile,
-    testing::Values(SpecialFile{"pipe",
-                                [](const fs::path &d) {
-                                    return mkfifo((d / "JWC_TEMP.TXT").c_str(), 0644) == 0;
-                                }},
-                    // the take-over renames the pipe like a file; it is refused once it is there
-                    SpecialFile{"pipe_from_host",
-                                [](const fs::path &d) {
-                                    return mkfifo((d / "jwc_temp.txt").c_str(), 0644) == 0;
-                                }},
-                    // endless bytes, were it read (some containers make /dev/null a regular file)
-                    SpecialFile{"device_link",
-                                [](const fs::path &d) {
-                                    fs::create_symlink("/dev/zero", d / "JWC_TEMP.TXT");
-                                    return fs::is_character_file(d / "JWC_TEMP.TXT");
-                                }}),
-    [](const testing::TestParamInfo<SpecialFile> &p) { return std::string(p.param.name); });
+    Modes, ResultMode,
+    testing::Values(KeptMode{"owner_only", rw, rw, {}},
+                    KeptMode{
+                        "group_reads", rw | fs::perms::group_read, rw | fs::perms::group_read, {}},
+                    KeptMode{"everyone_writes", all_rw, all_rw, {}},
+                    KeptMode{"read_only", read_only, read_only, {}},
+                    KeptMode{"everything", fs::perms::all, fs::perms::all, {}},
+                    KeptMode{"set_ids", fs::perms::all | set_ids, fs::perms::all, {}},
+                    KeptMode{"sticky", fs::perms::all | fs::perms::sticky_bit, fs::perms::all, {}},
+                    KeptMode{"traced_work_file", rw, rw, {"/t1"}, "JWC_TEMP.$$$"},
+                    // the umask would give 0644; the bits are the selection's from the start
+                    KeptMode{"copying_the_bits_failing",
+                             rw,
+                             rw,
+                             {},
+                             "JWC_TEMP.TXT",
+                             e2e::failing_calls("fchmod:error=EPERM")}),
+    [](const testing::TestParamInfo<KeptMode> &p) { return std::string(p.param.name); });
+
+// ---- closed standard streams ----------------------------------------------------
+
+// The tool started with its standard streams closed, through a shell.
+support::Exit run_with_streams_closed(const fs::path &dir, const std::string &arg) {
+    support::Command c;
+    c.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" <&- >&- 2>&-",
+              fs::absolute(std::getenv("DIGIT_TINT")).string(), arg};
+    c.cwd = dir;
+    c.timeout = std::chrono::minutes(1);
+    return support::run(c);
+}
+
+TEST(ClosedStreams, NeverLetTraceLinesIntoTheWorkFile) {
+    if (!tool_is_native())
+        GTEST_SKIP() << "the shell closes the emulator's streams, not the tool's";
+    const support::ScratchDir open_dir("streams-open"), closed_dir("streams-closed");
+    host_leaves_selection(open_dir.path());
+    host_leaves_selection(closed_dir.path());
+    const e2e::Outcome reference = e2e::run_tool(open_dir.path(), {"/t2"});
+    ASSERT_FALSE(reference.out.empty());
+    const support::Exit closed = run_with_streams_closed(closed_dir.path(), "/t2");
+    EXPECT_EQ(closed.status, 0);
+    EXPECT_EQ(support::read_files(closed_dir.path()), reference.files);
+}
 
 } // namespace

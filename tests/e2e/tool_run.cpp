@@ -29,10 +29,6 @@ std::vector<std::string> command(const std::vector<std::string> &args) {
     return cmd;
 }
 
-// Far beyond any run of the suite, under a sanitizer and Wine: a tool that
-// hangs fails its test instead of the whole suite's time limit.
-constexpr std::chrono::minutes run_limit{5};
-
 } // namespace
 
 int reported_status(int status) {
@@ -54,17 +50,39 @@ support::Command tool_command(const fs::path &dir, const std::vector<std::string
 }
 
 support::Exit run_tool_alone(const fs::path &dir, const std::vector<std::string> &args,
-                             unsigned as_user) {
+                             unsigned as_user, std::chrono::seconds limit) {
     support::Command c = tool_command(dir, args);
+    c.timeout = limit;
     if (as_user != 0) c.as_user = as_user;
     support::Exit e = support::run(c);
     if (e.timed_out) throw std::runtime_error("the tool ran longer than the limit");
     return e;
 }
 
-Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args, unsigned as_user) {
-    support::Exit e = run_tool_alone(dir, args, as_user);
+Outcome run_tool(const fs::path &dir, const std::vector<std::string> &args, unsigned as_user,
+                 std::chrono::seconds limit) {
+    support::Exit e = run_tool_alone(dir, args, as_user, limit);
     return Outcome{e.status, std::move(e.out), std::move(e.err), support::read_files(dir)};
+}
+
+Outcome run_tool_within(const std::vector<std::string> &wrapper, const fs::path &dir,
+                        const std::vector<std::string> &args, unsigned as_user,
+                        std::chrono::seconds limit) {
+    support::Command c = tool_command(dir, args);
+    c.argv.insert(c.argv.begin(), wrapper.begin(), wrapper.end());
+    c.timeout = limit;
+    if (as_user != 0) c.as_user = as_user;
+    support::Exit e = support::run(c);
+    if (e.timed_out) throw std::runtime_error("the tool ran longer than the limit");
+    return Outcome{e.status, std::move(e.out), std::move(e.err), support::read_files(dir)};
+}
+
+std::vector<std::string> failing_calls(const std::string &inject) {
+    return {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "inject=" + inject, "--"};
+}
+
+bool can_fail_calls() {
+    return !tool_ignores_case() && std::system("strace -qq -o /dev/null true 2>/dev/null") == 0;
 }
 
 } // namespace e2e

@@ -1,6 +1,7 @@
 // Runs the built tool in a directory and collects what it left.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -16,16 +17,38 @@ struct Outcome {
     std::map<std::string, std::string> files; // every file left in the directory
 };
 
+// Far beyond any run of the suite, under a sanitizer and Wine: a tool that
+// hangs fails its test instead of the whole suite's time limit.
+constexpr std::chrono::seconds run_limit{300};
+// For a run that must not block at all (a pipe under an exchange name): a
+// few seconds, still ample for a start under Wine.
+constexpr std::chrono::seconds no_wait_limit{10};
+
 // Runs the tool (DIGIT_TINT, under DIGIT_TINT_EMULATOR where set) in dir.
 // With as_user other than 0 the tool runs under that user and group id, so
-// that a test running as root can see permission bits take effect.
+// that a test running as root can see permission bits take effect. A run
+// past limit is killed and fails the test.
 Outcome run_tool(const std::filesystem::path &dir, const std::vector<std::string> &args,
-                 unsigned as_user = 0);
+                 unsigned as_user = 0, std::chrono::seconds limit = run_limit);
 
 // The same run without reading the directory afterwards, for a directory
 // that this process may not be able to read until it gives permissions back.
 support::Exit run_tool_alone(const std::filesystem::path &dir, const std::vector<std::string> &args,
-                             unsigned as_user = 0);
+                             unsigned as_user = 0, std::chrono::seconds limit = run_limit);
+
+// The same run with the tool started by a wrapper: the words in front of it
+// (a shell that sets a limit, strace failing a call).
+Outcome run_tool_within(const std::vector<std::string> &wrapper, const std::filesystem::path &dir,
+                        const std::vector<std::string> &args, unsigned as_user = 0,
+                        std::chrono::seconds limit = run_limit);
+
+// The wrapper under which the system calls that inject names fail as it
+// says, strace's "-e inject=" (for example "flock:error=ENOLCK").
+std::vector<std::string> failing_calls(const std::string &inject);
+
+// Whether failing_calls can work here: strace is installed and the tool is
+// a native one.
+bool can_fail_calls();
 
 // The command that starts the tool in dir, for a test that runs several at once.
 support::Command tool_command(const std::filesystem::path &dir,

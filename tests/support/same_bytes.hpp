@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -38,7 +39,25 @@ inline testing::AssertionResult same_bytes(const char *got_expr, const char *wan
     return failure;
 }
 
+// Two directories' files by name, each compared as same_bytes compares.
+inline testing::AssertionResult same_files(const char *got_expr, const char *want_expr,
+                                           const std::map<std::string, std::string> &got,
+                                           const std::map<std::string, std::string> &want) {
+    std::string names_got, names_want;
+    for (const auto &entry : got) names_got += " " + entry.first;
+    for (const auto &entry : want) names_want += " " + entry.first;
+    if (names_got != names_want)
+        return testing::AssertionFailure()
+               << got_expr << " holds" << names_got << ", " << want_expr << names_want;
+    for (const auto &[name, bytes] : got) {
+        const std::string expr = std::string(got_expr) + " " + name;
+        if (auto r = same_bytes(expr.c_str(), want_expr, bytes, want.at(name)); !r) return r;
+    }
+    return testing::AssertionSuccess();
+}
+
 } // namespace support
 
 #define EXPECT_SAME_BYTES(got, want) EXPECT_PRED_FORMAT2(::support::same_bytes, got, want)
 #define ASSERT_SAME_BYTES(got, want) ASSERT_PRED_FORMAT2(::support::same_bytes, got, want)
+#define EXPECT_SAME_FILES(got, want) EXPECT_PRED_FORMAT2(::support::same_files, got, want)
