@@ -63,7 +63,8 @@ enum class Lock {
 struct Way {
     const char *name;
     Lock lock;
-    bool older_exchange_file; // an earlier run's JWC_TEMP.TXT beside the selection
+    bool older_exchange_file;           // an earlier run's JWC_TEMP.TXT beside the selection
+    bool second_through_a_link = false; // the second run reaches the directory by another path
 };
 
 void PrintTo(const Way &w, std::ostream *os) {
@@ -141,7 +142,9 @@ Outcome start_twice(const std::string &input, const Expected &expected, const Wa
     support::Process first(pair_command(dir, way));
     std::this_thread::sleep_for(
         std::chrono::microseconds(random() % static_cast<unsigned long>(expected.run_us + 1)));
-    support::Process second(pair_command(dir, way));
+    const fs::path link = scratch / "link";
+    if (way.second_through_a_link) fs::create_directory_symlink(dir, link);
+    support::Process second(pair_command(way.second_through_a_link ? link : dir, way));
     // What the host reads once the first run has ended, taken while the
     // second one stands still: a second run may still be writing the file.
     const support::Exit a = first.wait();
@@ -201,6 +204,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Combine(testing::Values(std::size_t{3}, std::size_t{20000}, std::size_t{100000}),
                      testing::Values(Way{"locked", Lock::taken, false},
                                      Way{"locked_beside_an_older_file", Lock::taken, true},
+                                     // one lock for one directory, whatever its path; (Wine
+                                     // gives a program the folder of the resolved directory,
+                                     // and a drive letter mapped onto it a volume serial
+                                     // of its own, so no second spelling reaches it there)
+                                     Way{"locked_through_a_link", Lock::taken, false, true},
                                      Way{"lock_failing", Lock::failing, false},
                                      Way{"lock_failing_beside_an_older_file", Lock::failing, true},
                                      Way{"unreadable_directory", Lock::unreadable_dir, true})),
