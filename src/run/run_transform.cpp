@@ -16,7 +16,6 @@
 
 using exchange::exchange_name;
 using exchange::line_limit;
-using exchange::work_name;
 
 namespace {
 
@@ -77,9 +76,7 @@ ExitStatus build_and_place(RunState &run, const work_file::OwnName &own) {
         return cannot_open(failed);
     }
     const bool hand_back = !overflow && trace::hands_result_back(run.switches.trace_level);
-    if (const char *name =
-            work_file::finish(run.output, own, hand_back ? exchange_name : work_name))
-        return cannot_open(name);
+    if (const char *name = work_file::finish(run.output, own, hand_back)) return cannot_open(name);
     return overflow ? ExitStatus::overflow : ExitStatus::done;
 }
 

@@ -53,15 +53,15 @@ void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {
     stream::put(out, stream::view(line));
 }
 
-const char *finish(stream::TextOut &out, const OwnName &own, const char *place) {
+const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {
     if (!stream::close_out(out)) {
         stream::remove_own_file(own.text);
         return exchange::work_name;
     }
+    const char *place = hand_back ? exchange::exchange_name : exchange::work_name;
     if (stream::replace_file(own.text, place)) return nullptr;
-    if (place == exchange::exchange_name && stream::replace_file(own.text, exchange::work_name))
-        return place;
-    stream::remove_own_file(own.text);
+    if (!hand_back || !stream::replace_file(own.text, exchange::work_name))
+        stream::remove_own_file(own.text);
     return place;
 }
 

@@ -27,11 +27,12 @@ const char *create(stream::TextOut &out, OwnName &own, const stream::TextIn &exc
 // The one line an over-long selection gets back instead of its result.
 void write_overflow_line(stream::TextOut &out, std::uint32_t limit);
 
-// Closes the work file and moves it to place: over the exchange file, which
-// the host then finds holding either its input or the whole output, or to
-// the work name. A complete result that cannot go over the exchange file is
-// left under the work name. Null, or the name that failed.
-const char *finish(stream::TextOut &out, const OwnName &own, const char *place);
+// Closes the work file and moves it to its place: over the exchange file
+// (hand_back), which the host then finds holding either its input or the
+// whole output, or else to the work name. A complete result that cannot go
+// over the exchange file is left under the work name. Null, or the name that
+// failed.
+const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back);
 
 // Closes and removes the run's own file after a failure.
 void discard(stream::TextOut &out, const OwnName &own);

@@ -57,7 +57,7 @@ TEST_P(OwnNameTaken, TheRunTakesTheNextName) {
     ASSERT_EQ(work_file::create(out, own, in, c.locked), nullptr);
     EXPECT_EQ(std::string(own.text), taken + "-1");
     stream::put(out, "result\n");
-    EXPECT_EQ(work_file::finish(out, own, exchange::work_name), nullptr);
+    EXPECT_EQ(work_file::finish(out, own, false), nullptr);
     EXPECT_EQ(support::read_file(exchange::work_name), "result\r\n");
     EXPECT_FALSE(fs::exists(own.text));
     EXPECT_EQ(fs::exists(taken), c.directory || !c.locked) << "what a killed run left";
@@ -84,12 +84,12 @@ TEST_F(InScratchDirectory, AResultThatCannotBeHandedBackIsLeftWholeOrRemoved) {
     work_file::OwnName own;
     ASSERT_EQ(work_file::create(out, own, in, true), nullptr);
     stream::put(out, "result\n");
-    EXPECT_EQ(work_file::finish(out, own, exchange::exchange_name), exchange::exchange_name);
+    EXPECT_STREQ(work_file::finish(out, own, true), exchange::exchange_name);
     EXPECT_EQ(support::read_file(exchange::work_name), "result\r\n");
 
     fs::remove(exchange::work_name);
     fs::create_directories(fs::path(exchange::work_name) / "in the way");
-    ASSERT_EQ(work_file::create(out, own, in, true), exchange::work_name)
+    ASSERT_STREQ(work_file::create(out, own, in, true), exchange::work_name)
         << "a directory under the work name stops the run";
     EXPECT_FALSE(fs::exists(own.text));
 }
