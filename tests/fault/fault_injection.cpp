@@ -169,8 +169,17 @@ std::vector<Call> read_trace(const fs::path &file) {
     return calls;
 }
 
+// The call's first argument, with the process id in the name of a run's own
+// work file ("JWC_TEMP.$$$.<pid>") left out, since every run has another.
 std::string first_argument(const std::string &args) {
-    return args.substr(0, args.find(", "));
+    std::string first = args.substr(0, args.find(", "));
+    const std::string own = "JWC_TEMP.$$$.";
+    if (const auto at = first.find(own); at != std::string::npos) {
+        auto end = at + own.size();
+        while (end < first.size() && std::isdigit(static_cast<unsigned char>(first[end]))) ++end;
+        first.erase(at + own.size(), end - at - own.size());
+    }
+    return first;
 }
 
 // The first call the tool itself makes. The dynamic loader opens
