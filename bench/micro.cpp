@@ -62,8 +62,10 @@ void BM_Reader(benchmark::State &state) {
     const std::string out = path + ".out";
     for (auto _ : state) {
         auto run = std::make_unique<RunState>();
+        std::filesystem::remove(out);
+        bool name_taken = false;
         if (!stream::open_in(run->input, path.c_str()) ||
-            !stream::open_out(run->output, out.c_str())) {
+            !stream::open_new(run->output, out.c_str(), 0666, name_taken)) {
             state.SkipWithError("cannot open the record file");
             break;
         }
@@ -82,7 +84,7 @@ void BM_ScanLf(benchmark::State &state) {
         for (const char *f : fields) {
             const char *p = f;
             double v = 0;
-            benchmark::DoNotOptimize(scan::lf(p, v));
+            benchmark::DoNotOptimize(stream::scan::real(p, v));
             benchmark::DoNotOptimize(v);
         }
     state.SetItemsProcessed(state.iterations() * static_cast<long>(std::size(fields)));

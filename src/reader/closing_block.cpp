@@ -32,5 +32,5 @@ void write_closing_block(RunState &run) {
                    start.line_type, "\nlc", start.line_colour, "\n");
     if (start.point_pen <= 9) stream::append(b, "pn", start.point_pen, "\n");
     stream::end_open_line(run.output);
-    stream::put(run.output, stream::view(b));
+    stream::put(run.output, b);
 }

@@ -2,46 +2,24 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <string_view>
 
-#include "reader/hand_points.hpp"
 #include "reader/record_line.hpp"
 #include "reader/setting_lines.hpp"
-#include "reader/text_records.hpp"
-#include "state/trace_levels.hpp"
-#include "stream/console.hpp"
-#include "stream/format.hpp"
-#include "stream/scan.hpp"
+#include "recolour/text_record.hpp"
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
+#include "trace/trace.hpp"
 
 namespace {
 
-// Comments, the drawing mark and other setting lines come back unchanged.
-void echo(RunState &run, const RecordLine &line) {
-    stream::put(run.output, std::string_view(line.text, line.len));
-}
-
 // Geometry and header tables: read, not handed back, and nothing they
 // carry shows anywhere.
-void consume(RunState &, const RecordLine &) {}
+void consume(RunState &, RecordLine) {}
 
-void header(RunState &run, const RecordLine &) {
+void header(RunState &run, RecordLine) {
     stream::put(run.output, "hd\n");
-    run.phase.marker = 1;
-}
-
-// A line element moves the phase on unless its ends are one point; numbers
-// that do not scan keep the ends of the line element before.
-void line_element(RunState &run, const RecordLine &line) {
-    if (!trace::shows_phase(run.switches.trace_level)) return;
-    double *ends = run.phase.line_ends;
-    const char *p = text_from(line, 1);
-    for (int i = 0; i < 4; ++i)
-        if (!scan::lf(p, ends[i])) break;
-    if (ends[0] == ends[2] && ends[1] == ends[3]) return;
-    run.phase.marker = 3;
+    trace::header_read(run.trace);
 }
 
 // What becomes of the later pieces of a physical line too long for one read:
@@ -51,7 +29,7 @@ enum class LaterPieces : bool { dropped, echoed };
 
 struct Head {
     std::string_view head;
-    void (*read)(RunState &, const RecordLine &);
+    void (*read)(RunState &, RecordLine);
     LaterPieces later_pieces;
 };
 
@@ -62,17 +40,17 @@ constexpr auto dropped = LaterPieces::dropped;
 // is not here is dropped. Longer heads stand before the shorter ones they
 // extend.
 constexpr Head heads[] = {
-    {"#", echo, echoed},          // comment
-    {"bz", echo, echoed},         // drawing mark
-    {" ", line_element, dropped}, // line element
+    {"#", echo, echoed},                      // comment
+    {"bz", echo, echoed},                     // drawing mark
+    {" ", trace::line_element_read, dropped}, // line element
     {"cc", echo, echoed},
-    {"cn", read_text_size, echoed},   // text type or free text size
-    {"ci", consume, dropped},         // circle or arc
-    {"c", read_text_record, dropped}, // text record: its text is cut at 231 bytes
-    {"hq", header, dropped},          // the selection's header
-    {"hp", read_hand_point, dropped}, // hand point
-    {"hs", consume, dropped},         // header scales
-    {"hcw", consume, dropped},        // header text-type tables
+    {"cn", read_text_size, echoed},          // text type or free text size
+    {"ci", consume, dropped},                // circle or arc
+    {"c", read_text_record, dropped},        // text record: its text is cut at 231 bytes
+    {"hq", header, dropped},                 // the selection's header
+    {"hp", trace::hand_point_read, dropped}, // hand point
+    {"hs", consume, dropped},                // header scales
+    {"hcw", consume, dropped},               // header text-type tables
     {"hch", consume, dropped},
     {"hcd", consume, dropped},
     {"hcc", consume, dropped},
@@ -138,14 +116,13 @@ bool begins_with(std::string_view line, std::string_view head) {
 
 // Reads the record by its head and tells what becomes of the line's later
 // pieces; a line whose head is not known is dropped whole.
-LaterPieces dispatch(RunState &run, const RecordLine &line) {
-    if (line.len == 0) return dropped;
-    const std::string_view text(line.text, line.len);
-    const auto b0 = static_cast<unsigned char>(text[0]);
+LaterPieces dispatch(RunState &run, RecordLine line) {
+    if (line.empty()) return dropped;
+    const auto b0 = static_cast<unsigned char>(line[0]);
     const auto b1 = static_cast<unsigned char>(byte_at(line, 1));
     for (std::size_t i = first_candidate[head_group[b0]][b1];
-         i < head_count && heads[i].head[0] == text[0]; ++i) {
-        if (begins_with(text, heads[i].head)) {
+         i < head_count && heads[i].head[0] == line[0]; ++i) {
+        if (begins_with(line, heads[i].head)) {
             heads[i].read(run, line);
             return heads[i].later_pieces;
         }
@@ -153,31 +130,20 @@ LaterPieces dispatch(RunState &run, const RecordLine &line) {
     return dropped;
 }
 
-// The level-5 lines; the line shows up to its first NUL.
-void trace_read(const RecordLine &line, std::uint32_t index, std::uint32_t line_count,
-                std::uint32_t line_limit) {
-    console::out(
-        stream::line_of("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n##  jd_x=", index,
-                        "/", line_count, " : jd_x/jd_xmax  jd_limit=", line_limit, "\n##  buf=(",
-                        std::string_view(line.text, std::strlen(line.text)), ")\n"));
-}
-
 } // namespace
 
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
     char spare[stream::line_buffer_size];
-    const bool trace_reads = trace::shows_every_read(run.switches.trace_level);
     bool inside_line = false; // the last read stopped inside a physical line
     LaterPieces later_pieces = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {
-        const std::string_view read = stream::next_read(run.input, spare);
-        if (read.empty()) break;
+        const RecordLine line = stream::next_read(run.input, spare);
+        if (line.empty()) break;
         // An echoed piece without its line end must not take on a later line.
         if (!inside_line) stream::end_open_line(run.output);
         const bool later_piece = inside_line;
-        inside_line = read.size() == stream::line_buffer_size - 1 && read.back() != '\n';
-        const RecordLine line{read.data(), read.size()};
-        if (trace_reads) trace_read(line, index, line_count, line_limit);
+        inside_line = line.size() == stream::line_buffer_size - 1 && line.back() != '\n';
+        trace::line_read(run.trace, line, index, line_count, line_limit);
         if (!later_piece)
             later_pieces = dispatch(run, line);
         else if (later_pieces == echoed)

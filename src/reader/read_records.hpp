@@ -1,5 +1,7 @@
 // The record reader: one pass over the exchange file, each record line
-// dispatched by its head (its first one to three bytes).
+// dispatched by its head (its first one to three bytes). The reader also
+// writes: what it reads is echoed, rewritten or dropped as it goes, and
+// closing_block.hpp writes the end.
 #pragma once
 
 #include <cstdint>

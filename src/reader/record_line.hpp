@@ -3,19 +3,17 @@
 #pragma once
 
 #include <cstddef>
+#include <string_view>
 
-struct RecordLine {
-    const char *text;
-    std::size_t len;
-};
+using RecordLine = std::string_view;
 
 // The byte at offset k; 0 at or beyond the end, which matches no head byte.
-inline char byte_at(const RecordLine &line, std::size_t k) {
-    return k < line.len ? line.text[k] : '\0';
+inline char byte_at(RecordLine line, std::size_t k) {
+    return k < line.size() ? line[k] : '\0';
 }
 
 // The line from offset k on, or its terminator where k lies beyond its end,
 // so that a scan there converts nothing.
-inline const char *text_from(const RecordLine &line, std::size_t k) {
-    return line.text + (k <= line.len ? k : line.len);
+inline const char *text_from(RecordLine line, std::size_t k) {
+    return line.data() + (k <= line.size() ? k : line.size());
 }

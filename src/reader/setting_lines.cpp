@@ -6,17 +6,16 @@
 #include "stream/scan.hpp"
 #include "stream/text_out.hpp"
 
+namespace scan = stream::scan;
+
 namespace {
 
 using ScanInt = bool (*)(const char *&, int &);
-
-void echo(RunState &run, const RecordLine &line) {
-    stream::put(run.output, std::string_view(line.text, line.len));
-}
+constexpr ScanInt hex = scan::hex_integer, decimal = scan::integer;
 
 // The value stands right behind the two-byte head.
-void read_setting(RunState &run, const RecordLine &line, ScanInt scan_value,
-                  int DrawingSettings::*setting, int StartAttributes::*start) {
+void read_setting(RunState &run, RecordLine line, ScanInt scan_value, int DrawingSettings::*setting,
+                  int StartAttributes::*start) {
     echo(run, line);
     const char *p = text_from(line, 2);
     scan_value(p, run.current.*setting);
@@ -24,41 +23,45 @@ void read_setting(RunState &run, const RecordLine &line, ScanInt scan_value,
 }
 
 // "cn0 w h d c": each value scans only where the one before it did.
-void read_free_size(RunState &run, const RecordLine &line) {
+void read_free_size(RunState &run, RecordLine line) {
     FreeSize &size = run.current.free_size;
     run.current.text_type = 0;
     const char *p = text_from(line, 3);
-    if (scan::lf(p, size.width) && scan::lf(p, size.height) && scan::lf(p, size.spacing))
-        scan::d(p, size.colour);
+    if (scan::real(p, size.width) && scan::real(p, size.height) && scan::real(p, size.spacing))
+        scan::integer(p, size.colour);
     take_first_free_size(run.start, size);
 }
 
 } // namespace
 
-void read_layer_group(RunState &run, const RecordLine &line) {
-    read_setting(run, line, scan::x, &DrawingSettings::layer_group, &StartAttributes::layer_group);
+void echo(RunState &run, RecordLine line) {
+    stream::put(run.output, line);
 }
-void read_layer(RunState &run, const RecordLine &line) {
-    read_setting(run, line, scan::x, &DrawingSettings::layer, &StartAttributes::layer);
+
+void read_layer_group(RunState &run, RecordLine line) {
+    read_setting(run, line, hex, &DrawingSettings::layer_group, &StartAttributes::layer_group);
 }
-void read_line_type(RunState &run, const RecordLine &line) {
-    read_setting(run, line, scan::d, &DrawingSettings::line_type, &StartAttributes::line_type);
+void read_layer(RunState &run, RecordLine line) {
+    read_setting(run, line, hex, &DrawingSettings::layer, &StartAttributes::layer);
 }
-void read_line_colour(RunState &run, const RecordLine &line) {
-    read_setting(run, line, scan::d, &DrawingSettings::line_colour, &StartAttributes::line_colour);
+void read_line_type(RunState &run, RecordLine line) {
+    read_setting(run, line, decimal, &DrawingSettings::line_type, &StartAttributes::line_type);
 }
-void read_point_pen(RunState &run, const RecordLine &line) {
-    read_setting(run, line, scan::x, &DrawingSettings::point_pen, &StartAttributes::point_pen);
+void read_line_colour(RunState &run, RecordLine line) {
+    read_setting(run, line, decimal, &DrawingSettings::line_colour, &StartAttributes::line_colour);
+}
+void read_point_pen(RunState &run, RecordLine line) {
+    read_setting(run, line, hex, &DrawingSettings::point_pen, &StartAttributes::point_pen);
 }
 
 // "cn0 ..." a free size, "cn\"..." nothing further, anything else a numbered
 // text type.
-void read_text_size(RunState &run, const RecordLine &line) {
+void read_text_size(RunState &run, RecordLine line) {
     const char kind = byte_at(line, 2);
     if (kind == '"') return echo(run, line);
     if (kind == '0') {
         echo(run, line);
         return read_free_size(run, line);
     }
-    read_setting(run, line, scan::d, &DrawingSettings::text_type, &StartAttributes::text_type);
+    read_setting(run, line, decimal, &DrawingSettings::text_type, &StartAttributes::text_type);
 }

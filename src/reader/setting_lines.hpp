@@ -5,9 +5,12 @@
 #include "reader/record_line.hpp"
 #include "state/run_state.hpp"
 
-void read_layer_group(RunState &run, const RecordLine &line); // "lg"
-void read_layer(RunState &run, const RecordLine &line);       // "ly"
-void read_line_type(RunState &run, const RecordLine &line);   // "lt"
-void read_line_colour(RunState &run, const RecordLine &line); // "lc"
-void read_point_pen(RunState &run, const RecordLine &line);   // "pn"
-void read_text_size(RunState &run, const RecordLine &line);   // "cn"
+// Comments, the drawing mark and other setting lines come back unchanged.
+void echo(RunState &run, RecordLine line);
+
+void read_layer_group(RunState &run, RecordLine line); // "lg"
+void read_layer(RunState &run, RecordLine line);       // "ly"
+void read_line_type(RunState &run, RecordLine line);   // "lt"
+void read_line_colour(RunState &run, RecordLine line); // "lc"
+void read_point_pen(RunState &run, RecordLine line);   // "pn"
+void read_text_size(RunState &run, RecordLine line);   // "cn"

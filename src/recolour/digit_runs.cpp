@@ -2,13 +2,14 @@
 
 #include <array>
 
+#include "stream/ascii.hpp"
+
+using stream::is_digit;
+
 namespace {
 
 constexpr bool is_lead(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-constexpr bool is_digit(unsigned char c) {
-    return c >= '0' && c <= '9';
 }
 
 } // namespace

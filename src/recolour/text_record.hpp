@@ -1,8 +1,44 @@
-// Recolouring of one text record: its text cut at the line end and at 231
-// bytes, its digit runs marked, and the record line written in its place.
+// Text records: any "c" line but "cc", "cn" and "ci". A record is scanned,
+// its digit runs marked, and its line written back in its place.
 #pragma once
 
-#include "state/run_state.hpp"
+#include <cstdint>
+#include <string_view>
 
-// Writes run.text back to the output with its text rewritten.
-void recolour_text_record(RunState &run);
+#include "reader/record_line.hpp"
+#include "stream/text_out.hpp"
+
+// A number of a text record, and its nine decimals as an integer where its
+// text fixes them, which the record line then prints directly.
+struct RecordNumber {
+    double value = 0.0;
+    std::uint64_t billionths = 0; // of 0.0
+};
+
+// The fields of the last text record. A record whose fields stop scanning
+// part way is written with what the records before it left here.
+struct TextRecord {
+    static constexpr int cut_length = 231; // the longest text written back
+    char head[3] = {'c', 'h', '\0'};       // the record line's first two bytes
+    RecordNumber x, y, dx, dy;
+    // What of the line after the opening quote is written back: up to its
+    // line end, a CR or a NUL, and at most cut_length bytes; terminated.
+    unsigned char text[cut_length + 1] = {};
+};
+
+// "%2c%lf %lf %lf %lf \"%260c" into record: the head, the four numbers, and
+// the text after the opening quote, kept as far as it is written back. A
+// scan that stops part way leaves the rest as the earlier records left it.
+void scan_text_record(RecordLine line, TextRecord &record);
+
+// Writes the record line: the head, the four numbers with nine decimals, a
+// blank and the quote, and the text with its digit runs marked in pen (there
+// is no closing quote). Returns the marked text as written, valid until the
+// next write to out.
+std::string_view write_text_record(stream::TextOut &out, const TextRecord &record, char pen);
+
+struct RunState;
+
+// The reader's entry for a text record: scanned into the run's record,
+// written back, and traced.
+void read_text_record(RunState &run, RecordLine line);

@@ -14,7 +14,7 @@ namespace exchange {
 // exchange_name pass for it; nor may one that another run took on between
 // two steps, once this run has moved it.
 const char *take_over_exchange_file() {
-    constexpr const char *names[] = {host_name, step_name1, step_name2, exchange_name};
+    const auto &names = take_over_names;
     bool moved = false;
     for (std::size_t i = 0; i + 1 < std::size(names); ++i) {
         if (stream::replace_file(names[i], names[i + 1]))
@@ -26,7 +26,7 @@ const char *take_over_exchange_file() {
 }
 
 void report_cannot_open(const char *name) {
-    console::err(stream::view(stream::line_of("Cannot open file: ", name, " \n")));
+    stream::console::err(stream::view(stream::line_of("Cannot open file: ", name, " \n")));
 }
 
 } // namespace exchange

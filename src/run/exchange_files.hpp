@@ -6,11 +6,14 @@
 
 namespace exchange {
 
-constexpr const char *host_name = "jwc_temp.txt"; // where the host leaves the selection
-constexpr const char *step_name1 = "JWC_x2x2.$$"; // intermediate names of the take-over
-constexpr const char *step_name2 = "JWC_x2x2.$$$";
+constexpr const char *host_name = "jwc_temp.txt";     // where the host leaves the selection
 constexpr const char *exchange_name = "JWC_TEMP.TXT"; // read, and finally replaced
 constexpr const char *work_name = "JWC_TEMP.$$$";     // the output is built here
+
+// The names the take-over moves the selection through, one rename a step;
+// with two names between, each step changes the name also on a file system
+// blind to case.
+constexpr const char *take_over_names[] = {host_name, "JWC_x2x2.$$", "JWC_x2x2.$$$", exchange_name};
 
 // Lines beyond this are refused as a whole; also the most the reader reads.
 constexpr std::uint32_t line_limit = 150000;

@@ -86,5 +86,5 @@ bool take_run_lock(RunLock &lock) {
 #endif
 
 void report_busy_directory() {
-    console::err("Another run is working in this directory\n");
+    stream::console::err("Another run is working in this directory\n");
 }

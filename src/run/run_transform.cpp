@@ -5,14 +5,12 @@
 #include "reader/closing_block.hpp"
 #include "reader/read_records.hpp"
 #include "run/exchange_files.hpp"
-#include "run/line_count.hpp"
 #include "run/run_lock.hpp"
 #include "run/switches.hpp"
 #include "run/work_file.hpp"
 #include "state/run_state.hpp"
-#include "state/trace_levels.hpp"
 #include "stream/console.hpp"
-#include "stream/format.hpp"
+#include "trace/trace.hpp"
 
 using exchange::exchange_name;
 using exchange::line_limit;
@@ -31,29 +29,12 @@ ExitStatus cannot_open(const char *name) {
     return ExitStatus::failed;
 }
 
-constexpr const char *summary_head =
-    "# ------------------ main() Pattern1 end file closing ------------------ \n";
-
-// The run summary: on stdout at one level, in the work file at another.
-void write_run_summary(RunState &run, std::uint32_t line_count) {
-    const int level = run.switches.trace_level;
-    const int marker = run.phase.marker;
-    if (trace::prints_run_summary(level))
-        console::out(stream::line_of(summary_head, "# jd_xmax= ", line_count, " stepcnt= ", marker,
-                                     " Error(0)\n"));
-    if (!trace::writes_run_summary(level)) return;
-    stream::end_open_line(run.output);
-    const auto b =
-        stream::line_of(summary_head, "#    jd_xmax= ", line_count, " stepcnt= ", marker, " \n");
-    stream::put(run.output, stream::view(b));
-}
-
 // The body and the closing block; null, or the name of the file that failed.
 // A short read must not pass for a whole result.
 const char *write_result(RunState &run, std::uint32_t line_count) {
     if (!stream::rewind_in(run.input)) return exchange_name;
     read_records(run, line_count, line_limit);
-    write_run_summary(run, line_count);
+    trace::body_written(run, line_count);
     write_closing_block(run);
     return stream::read_failed(run.input) ? exchange_name : nullptr;
 }
@@ -61,21 +42,22 @@ const char *write_result(RunState &run, std::uint32_t line_count) {
 // Everything once the work file exists. A step that fails removes the run's
 // own file, so that no partial result is left behind.
 ExitStatus build_and_place(RunState &run, const work_file::OwnName &own) {
-    const std::uint32_t line_count = count_lines(run.input, line_limit);
-    // A file that stops reading part way must not pass for a short one.
+    // Counted in reads, as the reader reads; a file that stops reading part
+    // way must not pass for a short one.
+    const auto line_count =
+        static_cast<std::uint32_t>(stream::skip_reads(run.input, std::size_t{line_limit} + 1));
     const char *failed = stream::read_failed(run.input) ? exchange_name : nullptr;
-    if (!failed && trace::shows_recolouring(run.switches.trace_level))
-        console::out("#  copyed to JWC_TEMP.$$$ \n");
+    if (!failed) trace::exchange_file_counted(run.trace);
     const bool overflow = line_count > line_limit;
     if (!failed && overflow) work_file::write_overflow_line(run.output, line_limit);
     if (!failed && !overflow) failed = write_result(run, line_count);
-    if (!failed && !console::flush_out()) failed = "stdout"; // trace output lost
+    if (!failed && !stream::console::flush_out()) failed = "stdout"; // trace output lost
     stream::close_in(run.input);
     if (failed) {
         work_file::discard(run.output, own);
         return cannot_open(failed);
     }
-    const bool hand_back = !overflow && trace::hands_result_back(run.switches.trace_level);
+    const bool hand_back = !overflow && trace::hands_result_back(run.trace.level);
     if (const char *name = work_file::finish(run.output, own, hand_back)) return cannot_open(name);
     return overflow ? ExitStatus::overflow : ExitStatus::done;
 }
@@ -92,15 +74,13 @@ ExitStatus transform(RunState &run, bool locked) {
 } // namespace
 
 int run_transform(int argc, const char *const *argv) {
-    console::init();
+    stream::console::init();
     RunLock lock;
     if (!take_run_lock(lock)) {
         report_busy_directory();
         return static_cast<int>(ExitStatus::failed);
     }
     RunState run;
-    read_switches(run.switches, argc, argv);
-    if (trace::shows_recolouring(run.switches.trace_level))
-        console::out("\n\n#### debug #### Cmd-Option read\n");
+    read_switches(run, argc, argv);
     return static_cast<int>(transform(run, lock.held()));
 }

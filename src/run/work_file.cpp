@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "run/exchange_files.hpp"
+#include "stream/ascii.hpp"
 #include "stream/files.hpp"
 #include "stream/format.hpp"
 
@@ -16,7 +17,7 @@ constexpr std::string_view own_prefix = "JWC_TEMP.$$$."; // the work name and a 
 bool is_own_suffix(std::string_view rest) {
     if (rest.empty()) return false;
     for (const char c : rest)
-        if (!(c >= '0' && c <= '9') && c != '-') return false;
+        if (!stream::is_digit(static_cast<unsigned char>(c)) && c != '-') return false;
     return true;
 }
 
@@ -50,7 +51,7 @@ void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {
     // "he", two blanks, the count-exceeded notice in Shift_JIS, four blanks
     const auto line = stream::line_of(
         "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=", limit, "\n");
-    stream::put(out, stream::view(line));
+    stream::put(out, line);
 }
 
 const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {

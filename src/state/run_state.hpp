@@ -3,21 +3,10 @@
 // no output shows.
 #pragma once
 
-#include <cstdint>
-
+#include "recolour/text_record.hpp"
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
-
-// The values the switches set. Only the pen switch and the trace level
-// change what is written; the others are shown in trace lines.
-struct Switches {
-    int trace_level = 0; // 0..6 (/t); 0 hands the result back
-    int pen_switch = 20; // 0..9 from /k, 20 while no /k was given
-    int m_value = 1;     // /m
-    int l_value = 20;    // /l
-    double angle = 10.0; // /p
-    char word[128] = {}; // first word of /s, at most 127 bytes
-};
+#include "trace/trace_state.hpp"
 
 // A free text size, as a "cn0" record carries it.
 struct FreeSize {
@@ -56,48 +45,12 @@ struct StartAttributes {
     FreeSize free_size{-20.0, 20.0, 20.0, not_yet_seen};
 };
 
-// A number of a text record, and its nine decimals as an integer where its
-// text fixes them (scan::lf), which the record line then prints directly.
-struct RecordNumber {
-    double value = 0.0;
-    std::uint64_t billionths = 0; // of 0.0
-};
-
-// The fields of the last text record. A record whose fields stop scanning
-// part way is written with what the records before it left here.
-struct TextRecord {
-    static constexpr int cut_length = 231; // the longest text written back
-    char head[3] = {'c', 'h', '\0'};       // the record line's first two bytes
-    RecordNumber x, y, dx, dy;
-    // What of the line after the opening quote is written back: up to its
-    // line end, a CR or a NUL, and at most cut_length bytes; terminated.
-    unsigned char text[cut_length + 1] = {};
-};
-
-// Numbered hand points, shown by the level-3 trace.
-struct HandPoints {
-    static constexpr int slots = 4; // indexes 0..3 have a slot
-    int index = 0;                  // from the last hand-point record that scanned one
-    double x[slots] = {};
-    double y[slots] = {};
-};
-
-// The phase marker that the run summary shows: 1 after "hq", 2 after a hand
-// point of the "ln" or "ch" form, 3 after a line element whose ends differ.
-struct Phase {
-    int marker = 0;
-    // Ends of the last line element (x1, y1, x2, y2): a line element that
-    // scans none of its numbers compares these again.
-    double line_ends[4] = {};
-};
-
 struct RunState {
-    Switches switches;
+    int pen_switch = 20;     // 0..9 from /k, 20 while no /k was given
+    trace::TraceState trace; // the trace level, and what only trace lines read
     DrawingSettings current;
     StartAttributes start;
     TextRecord text;
-    HandPoints hand_points;
-    Phase phase;
     stream::TextIn input;   // the exchange file, read twice: counted, then read
     stream::TextOut output; // the work file the result is built in
 };

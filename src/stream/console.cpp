@@ -9,7 +9,7 @@
 #include <unistd.h>
 #endif
 
-namespace console {
+namespace stream::console {
 
 void init() {
 #ifdef _WIN32
@@ -37,4 +37,4 @@ bool flush_out() {
     return std::fflush(stdout) == 0 && !std::ferror(stdout);
 }
 
-} // namespace console
+} // namespace stream::console

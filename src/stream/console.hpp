@@ -6,7 +6,7 @@
 
 #include "stream/format.hpp"
 
-namespace console {
+namespace stream::console {
 
 // Binary mode for both streams where the platform has a text mode; standard
 // streams that are closed are opened on the null device.
@@ -20,4 +20,4 @@ void err(std::string_view text);
 // Flushes stdout; false when anything written there was lost.
 bool flush_out();
 
-} // namespace console
+} // namespace stream::console

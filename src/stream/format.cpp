@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "stream/ascii.hpp"
+
 namespace stream {
 
 static char *end_of(LineBuf &b) {
@@ -133,14 +135,11 @@ static char *put_nine_decimals(char *p, std::uint64_t q) {
     return p + whole + 10;
 }
 
-static constexpr std::uint32_t pow10[] = {1,      10,      100,      1000,      10000,
-                                          100000, 1000000, 10000000, 100000000, 1000000000};
-
 // The integer part of q / 10^decimals (below 10^8) for q a value scaled and
 // rounded to that many decimals.
 static std::uint64_t whole_of(std::uint64_t q, int decimals) {
     // a division by a constant is a multiplication: the record lines' nine decimals get their own
-    return decimals == 9 ? q / 1000000000 : q / pow10[decimals];
+    return decimals == 9 ? q / 1000000000 : q / powers_of_ten[decimals];
 }
 
 // The value that q is, at that many decimals, with its sign.
@@ -151,7 +150,8 @@ static char *put_scaled(char *p, bool negative, std::uint64_t q, int decimals) {
     p = put_whole(p, static_cast<std::uint32_t>(whole));
     if (decimals == 0) return p;
     *p++ = '.';
-    return put_decimals(p, static_cast<std::uint32_t>(q - whole * pow10[decimals]), decimals);
+    return put_decimals(p, static_cast<std::uint32_t>(q - whole * powers_of_ten[decimals]),
+                        decimals);
 }
 
 // The short path's output at p; null where the value needs the general one,
@@ -176,6 +176,14 @@ char *write_fixed(char *out, double v, int decimals) {
     return fixed_general(out, v, decimals);
 }
 
+// Takes a conversion written at the buffer's end, or marks the buffer cut.
+static void take(LineBuf &b, std::to_chars_result r) {
+    if (r.ec == std::errc())
+        b.len = static_cast<std::size_t>(r.ptr - b.data);
+    else
+        b.cut = true;
+}
+
 void add_fixed(LineBuf &b, double v, int decimals) {
     char *at = b.data + b.len;
     if (decimals >= 0 && decimals <= 9 && sizeof b.data - b.len >= fixed_room) {
@@ -183,18 +191,15 @@ void add_fixed(LineBuf &b, double v, int decimals) {
         return;
     }
     // a near-full buffer or more decimals: written where it fits, else not at all
-    auto r = std::to_chars(at, end_of(b), v, std::chars_format::fixed, decimals);
-    if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
+    take(b, std::to_chars(at, end_of(b), v, std::chars_format::fixed, decimals));
 }
 
 void add_int(LineBuf &b, long long v) {
-    auto r = std::to_chars(b.data + b.len, end_of(b), v);
-    if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
+    take(b, std::to_chars(b.data + b.len, end_of(b), v));
 }
 
 void add_hex(LineBuf &b, std::uint32_t v) {
-    auto r = std::to_chars(b.data + b.len, end_of(b), v, 16);
-    if (r.ec == std::errc()) b.len = static_cast<std::size_t>(r.ptr - b.data);
+    take(b, std::to_chars(b.data + b.len, end_of(b), v, 16));
 }
 
 } // namespace stream

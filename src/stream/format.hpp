@@ -10,10 +10,12 @@
 namespace stream {
 
 // Room for the longest line the tool writes: a record with four numbers of
-// up to 309 integer digits each and an 809-byte rewritten text.
+// up to 309 integer digits each and an 809-byte rewritten text. What does
+// not fit is cut off, and cut tells it, so that no writer passes it on as whole.
 struct LineBuf {
     char data[4096];
     std::size_t len = 0;
+    bool cut = false; // a piece did not fit
 };
 
 inline std::string_view view(const LineBuf &b) {
@@ -25,7 +27,10 @@ inline std::string_view view(const LineBuf &b) {
 inline void add(LineBuf &b, std::string_view text) {
     std::size_t n = text.size();
     const std::size_t room = sizeof b.data - b.len;
-    if (n > room) n = room;
+    if (n > room) {
+        n = room;
+        b.cut = true;
+    }
     std::memcpy(b.data + b.len, text.data(), n);
     b.len += n;
 }
@@ -43,7 +48,7 @@ constexpr std::size_t fixed_room = 328;
 char *write_fixed(char *out, double v, int decimals);
 
 // "%.9f" of a value known as its magnitude in billionths (below 10^17) and
-// its sign, as a scan of its text gave them (scan::lf); room as above.
+// its sign, as a scan of its text gave them (stream::scan::real); room as above.
 char *write_billionths(char *out, bool negative, std::uint64_t billionths);
 
 // Pieces of a formatted line that are not text or a decimal integer.

@@ -8,7 +8,9 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace scan {
+#include "stream/ascii.hpp"
+
+namespace stream::scan {
 
 constexpr bool c_locale_space(char c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
@@ -16,14 +18,8 @@ constexpr bool c_locale_space(char c) {
 bool is_space(char c) {
     return c_locale_space(c);
 }
-static bool is_digit(unsigned char c) {
-    return c >= '0' && c <= '9';
-}
 static bool is_xdigit(unsigned char c) {
     return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-static char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
 }
 
 // isspace in the C locale as a table: one look-up a byte where the fields'
@@ -48,9 +44,6 @@ static const char *add_digits(const char *q, std::uint64_t &m) {
     m = v;
     return q;
 }
-
-static constexpr std::uint64_t pow10_int[] = {1,      10,      100,      1000,      10000,
-                                              100000, 1000000, 10000000, 100000000, 1000000000};
 
 // ---- strtod --------------------------------------------------------------
 
@@ -86,7 +79,7 @@ static bool too_large(const char *p, const char *end, bool hex) {
         }
     }
     long long magnitude = int_digits > 0 ? int_digits : -zeros_after_point;
-    long long exp = (p < end && (lower(*p) == (hex ? 'p' : 'e'))) ? exponent_at(p + 1, end) : 0;
+    long long exp = (p < end && (to_lower(*p) == (hex ? 'p' : 'e'))) ? exponent_at(p + 1, end) : 0;
     return (hex ? magnitude * 4 : magnitude) + exp > 0;
 }
 
@@ -98,7 +91,7 @@ static double strtod_prefix(const char *s, const char *end, const char *&stop) {
     if (b < end && (*b == '+' || *b == '-')) neg = *b++ == '-';
     stop = s;
     if (b == end || *b == '+' || *b == '-') return 0.0;
-    bool hex = end - b >= 2 && b[0] == '0' && lower(b[1]) == 'x';
+    bool hex = end - b >= 2 && b[0] == '0' && to_lower(b[1]) == 'x';
     const char *body = hex ? b + 2 : b;
     double v = 0.0;
     std::from_chars_result r{body, std::errc::invalid_argument};
@@ -121,9 +114,9 @@ static double strtod_prefix(const char *s, const char *end, const char *&stop) {
 
 // Rest of "inf": "inity" must follow in full once its 'i' is there.
 static bool infinity_tail(const char *&p) {
-    if (lower(*p) != 'i') return true;
+    if (to_lower(*p) != 'i') return true;
     for (char want : {'i', 'n', 'i', 't', 'y'}) {
-        if (lower(*p) != want) return false;
+        if (to_lower(*p) != want) return false;
         ++p;
     }
     return true;
@@ -139,13 +132,13 @@ static bool float_token(const char *s, const char *&end) {
         got_sign = 1;
         if (*++p == '\0') return false;
     }
-    if (lower(*p) == 'n') {
-        if (lower(p[1]) != 'a' || lower(p[2]) != 'n') return false;
+    if (to_lower(*p) == 'n') {
+        if (to_lower(p[1]) != 'a' || to_lower(p[2]) != 'n') return false;
         end = p + 3;
         return true;
     }
-    if (lower(*p) == 'i') {
-        if (lower(p[1]) != 'n' || lower(p[2]) != 'f') return false;
+    if (to_lower(*p) == 'i') {
+        if (to_lower(p[1]) != 'n' || to_lower(p[2]) != 'f') return false;
         p += 3;
         if (!infinity_tail(p)) return false;
         end = p;
@@ -154,7 +147,7 @@ static bool float_token(const char *s, const char *&end) {
     char exp_char = 'e';
     bool hexa = false, got_digit = false, got_dot = false, got_e = false;
     if (*p == '0') {
-        if (lower(*++p) == 'x') {
+        if (to_lower(*++p) == 'x') {
             hexa = true;
             exp_char = 'p';
             ++p;
@@ -166,8 +159,8 @@ static bool float_token(const char *s, const char *&end) {
         unsigned char c = static_cast<unsigned char>(*p);
         if (is_digit(c) || (!got_e && hexa && is_xdigit(c))) {
             got_digit = true;
-        } else if (got_e && lower(p[-1]) == exp_char && (c == '-' || c == '+')) {
-        } else if (got_digit && !got_e && lower(static_cast<char>(c)) == exp_char) {
+        } else if (got_e && to_lower(p[-1]) == exp_char && (c == '-' || c == '+')) {
+        } else if (got_digit && !got_e && to_lower(static_cast<char>(c)) == exp_char) {
             got_e = got_dot = true;
         } else if (!got_dot && c == '.') {
             got_dot = true;
@@ -221,8 +214,8 @@ static bool plain_decimal(const char *&p, double &target, std::uint64_t &billion
     target = neg ? -v : v;
     p = q;
     billionths = inexact;
-    if (decimals <= 9 && m < (std::uint64_t{1} << 23) * pow10_int[decimals])
-        billionths = m * pow10_int[9 - decimals];
+    if (decimals <= 9 && m < (std::uint64_t{1} << 23) * powers_of_ten[decimals])
+        billionths = m * powers_of_ten[9 - decimals];
     return true;
 }
 
@@ -238,7 +231,7 @@ static bool plain_decimal(const char *&p, double &target, std::uint64_t &billion
     return true;
 }
 
-bool lf(const char *&p, double &target, std::uint64_t &billionths) {
+bool real(const char *&p, double &target, std::uint64_t &billionths) {
     skip_space(p);
     if (plain_decimal(p, target, billionths)) return true;
     if (!general_float(p, target)) return false;
@@ -246,9 +239,9 @@ bool lf(const char *&p, double &target, std::uint64_t &billionths) {
     return true;
 }
 
-bool lf(const char *&p, double &target) {
+bool real(const char *&p, double &target) {
     std::uint64_t unused = 0;
-    return lf(p, target, unused);
+    return real(p, target, unused);
 }
 
 // ---- %d, %x, atoi ------------------------------------------------------------
@@ -267,7 +260,7 @@ static void accumulate(Magnitude &m, unsigned base, unsigned digit) {
 
 static unsigned digit_value(unsigned char c) {
     if (is_digit(c)) return c - '0';
-    return static_cast<unsigned>(lower(static_cast<char>(c)) - 'a') + 10;
+    return static_cast<unsigned>(to_lower(static_cast<char>(c)) - 'a') + 10;
 }
 
 // strtol with a 64-bit long, then kept to its low 32 bits as an int store does.
@@ -297,7 +290,7 @@ static bool scan_integer(const char *&p, int &target, bool hex) {
     bool any = false;
     if (*q == '0') {
         any = true;
-        if (hex && lower(*++q) == 'x') ++q; // the prefix is taken, not converted
+        if (hex && to_lower(*++q) == 'x') ++q; // the prefix is taken, not converted
     }
     Magnitude m;
     const unsigned base = hex ? 16 : 10;
@@ -312,10 +305,10 @@ static bool scan_integer(const char *&p, int &target, bool hex) {
     return true;
 }
 
-bool d(const char *&p, int &target) {
+bool integer(const char *&p, int &target) {
     return scan_integer(p, target, false);
 }
-bool x(const char *&p, int &target) {
+bool hex_integer(const char *&p, int &target) {
     return scan_integer(p, target, true);
 }
 
@@ -324,7 +317,7 @@ int to_int(const char *s) {
     const char *p = s;
     skip_space(p);
     // atoi takes no "0x" prefix and reads "-" alone as 0, as %d does
-    return d(p, v) ? v : 0;
+    return integer(p, v) ? v : 0;
 }
 
 double to_double(const char *s) {
@@ -335,4 +328,4 @@ double to_double(const char *s) {
     return stop == p ? 0.0 : v;
 }
 
-} // namespace scan
+} // namespace stream::scan

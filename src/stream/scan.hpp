@@ -10,13 +10,13 @@
 
 #include <cstdint>
 
-namespace scan {
+namespace stream::scan {
 
 bool is_space(char c); // isspace in the C locale
 void skip_space(const char *&p);
-bool lf(const char *&p, double &target); // "%lf"
-bool d(const char *&p, int &target);     // "%d"
-bool x(const char *&p, int &target);     // "%x"
+bool real(const char *&p, double &target);     // "%lf"
+bool integer(const char *&p, int &target);     // "%d"
+bool hex_integer(const char *&p, int &target); // "%x"
 
 // The value of a field times 10^9 as an integer, where its text fixes that:
 // a plain decimal "[sign]digits[.digits]" with at most nine decimals and a
@@ -24,9 +24,9 @@ bool x(const char *&p, int &target);     // "%x"
 // 2^-31 of it, so "%.9f" of the double prints exactly these digits.
 constexpr std::uint64_t inexact = UINT64_MAX; // the text does not fix them
 // "%lf", storing the billionths beside the value: inexact where they are not fixed.
-bool lf(const char *&p, double &target, std::uint64_t &billionths);
+bool real(const char *&p, double &target, std::uint64_t &billionths);
 
 int to_int(const char *s);       // atoi
 double to_double(const char *s); // atof
 
-} // namespace scan
+} // namespace stream::scan

@@ -72,10 +72,10 @@ static std::size_t read_whole_line(TextIn &in, char *out, std::size_t max) {
     std::size_t window = in.len - in.pos;
     if (window > max + 1) window = max + 1;
     const unsigned char *from = in.buf + in.pos;
-    const auto *lf = static_cast<const unsigned char *>(std::memchr(from, '\n', window));
-    if (!lf) return 0;
-    std::size_t k = static_cast<std::size_t>(lf - from); // bytes before the LF
-    const bool crlf = k > 0 && lf[-1] == '\r';
+    const auto *line_feed = static_cast<const unsigned char *>(std::memchr(from, '\n', window));
+    if (!line_feed) return 0;
+    std::size_t k = static_cast<std::size_t>(line_feed - from); // bytes before the LF
+    const bool crlf = k > 0 && line_feed[-1] == '\r';
     const std::size_t n = crlf ? k : k + 1;
     if (n > max) return 0; // k == max: the LF is left for the next read
     if (out) {
@@ -118,7 +118,7 @@ std::size_t read_line(TextIn &in, char *out, std::size_t cap) {
     return n;
 }
 
-std::size_t skip_line(TextIn &in) {
+static std::size_t skip_line(TextIn &in) {
     if (in.pos < in.len)
         if (const std::size_t n = read_whole_line(in, nullptr, line_buffer_size - 1)) return n;
     char piece[line_buffer_size];
@@ -130,12 +130,12 @@ std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]) {
         unsigned char *from = in.buf + in.pos;
         std::size_t window = in.len - in.pos;
         if (window > line_buffer_size) window = line_buffer_size; // the LF of a 254-byte read
-        auto *lf = static_cast<unsigned char *>(std::memchr(from, '\n', window));
-        if (lf && lf != from && lf[-1] == '\r') {
+        auto *line_feed = static_cast<unsigned char *>(std::memchr(from, '\n', window));
+        if (line_feed && line_feed != from && line_feed[-1] == '\r') {
             // the bytes are consumed by this read, so the buffer may take the line's new end
-            lf[-1] = '\n';
-            lf[0] = '\0';
-            const auto n = static_cast<std::size_t>(lf - from);
+            line_feed[-1] = '\n';
+            line_feed[0] = '\0';
+            const auto n = static_cast<std::size_t>(line_feed - from);
             in.pos += n + 1;
             return {reinterpret_cast<const char *>(from), n};
         }

@@ -38,13 +38,14 @@ bool open_in(TextIn &in, const char *name);
 // Starts reading again from the first byte; false when the file cannot seek.
 bool rewind_in(TextIn &in);
 
+// Three ways to read, which see the same reads: a record line is at most
+// 254 bytes, its line end included where it fits, and the rest of a longer
+// line makes the next read. The reader takes next_read, the line count
+// skip_reads; read_line is the plain form the other two are held to.
+
 // Reads up to cap - 1 bytes into out, stopping after a newline; terminates
 // out and returns the number of bytes read, 0 at the end of the file.
 std::size_t read_line(TextIn &in, char *out, std::size_t cap);
-
-// Passes over what read_line with a buffer of line_buffer_size would read,
-// without copying it; returns the same count.
-std::size_t skip_line(TextIn &in);
 
 // What read_line with a buffer of line_buffer_size would read, terminated,
 // without a copy where it can be: a line that lies whole in the read-ahead
@@ -53,9 +54,9 @@ std::size_t skip_line(TextIn &in);
 // Valid until the next read; empty at the end of the file.
 std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]);
 
-// Passes over as many reads as that many skip_line calls would, at most most
-// of them, and returns how many there were. Whole blocks of short lines are
-// counted by their line ends alone.
+// Passes over as many reads as next_read would make, at most most of them,
+// and returns how many there were. Whole blocks of short lines are counted
+// by their line ends alone.
 std::size_t skip_reads(TextIn &in, std::size_t most);
 
 // True once a read failed for another reason than the end of the file.

@@ -48,18 +48,12 @@ void put(TextOut &out, std::string_view bytes) {
     out.line_open = bytes.back() != '\n';
 }
 
-bool open_out(TextOut &out, const char *name) {
-    std::remove(name);
-    bool name_taken = false;
-    return open_new(out, name, 0666, name_taken);
-}
-
-char *line_space(TextOut &out, std::size_t n) {
+char *detail::line_space(TextOut &out, std::size_t n) {
     if (sizeof out.buf - out.len < n + 2) flush(out);
     return out.buf + out.len;
 }
 
-void end_line(TextOut &out, char *end) {
+void detail::end_line(TextOut &out, char *end) {
     end[0] = '\r';
     end[1] = '\n';
     out.len = static_cast<std::size_t>(end + 2 - out.buf);

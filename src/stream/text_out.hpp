@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "stream/format.hpp"
+
 namespace stream {
 
 struct TextOut;
@@ -30,16 +32,25 @@ struct TextOut {
 // name_taken telling whether something stood under name.
 bool open_new(TextOut &out, const char *name, unsigned permissions, bool &name_taken);
 
-// Removes name, a file of the caller's own, and creates it anew.
-bool open_out(TextOut &out, const char *name);
-
 void put(TextOut &out, std::string_view bytes);
 
-// A line built in place in the write buffer, without a copy: line_space
-// gives room for n bytes (n at most half the buffer), the caller writes the
-// line there without any newline, and end_line ends it at end with CR LF.
+namespace detail {
 char *line_space(TextOut &out, std::size_t n);
 void end_line(TextOut &out, char *end);
+} // namespace detail
+
+// Builds one line in place in the write buffer, without a copy: build(p) is
+// given room bytes at p (room at most half the buffer), writes the line there
+// without any newline, and returns its end; the line is then ended with CR LF.
+template <class Build> void put_built_line(TextOut &out, std::size_t room, Build &&build) {
+    detail::end_line(out, build(detail::line_space(out, room)));
+}
+
+// A formatted line; one that was cut fails the output like a failed write.
+inline void put(TextOut &out, const LineBuf &line) {
+    if (line.cut) out.failed = true;
+    put(out, view(line));
+}
 
 // Ends the output line when the last bytes written left it open, so that
 // nothing written next is glued onto it.

@@ -99,7 +99,7 @@ TEST(FixedPrint, RandomValuesAsTheExactConversion) {
 
 struct FieldCase {
     const char *text;
-    std::uint64_t billionths; // scan::inexact where the text does not fix them
+    std::uint64_t billionths; // stream::scan::inexact where the text does not fix them
 };
 
 void PrintTo(const FieldCase &c, std::ostream *os) {
@@ -117,30 +117,30 @@ TEST_P(Billionths, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
     const char *p = GetParam().text;
     double v = 0;
     std::uint64_t b = 12345;
-    ASSERT_TRUE(scan::lf(p, v, b));
+    ASSERT_TRUE(stream::scan::real(p, v, b));
     EXPECT_EQ(b, GetParam().billionths);
-    if (b != scan::inexact) {
+    if (b != stream::scan::inexact) {
         EXPECT_EQ(from_billionths(std::signbit(v), b), written(v, 9));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, Billionths,
-    testing::Values(FieldCase{"14200.322760", 14200322760000}, FieldCase{" -3.5 ", 3500000000},
-                    FieldCase{"+7", 7000000000}, FieldCase{"007.250", 7250000000},
-                    FieldCase{"-0", 0}, FieldCase{"0.000000001", 1},
-                    FieldCase{"8388607.999999999", 8388607999999999},
-                    FieldCase{"8388608", scan::inexact}, FieldCase{"-8388608.5", scan::inexact},
-                    FieldCase{"1.0000000001", scan::inexact}, FieldCase{"1e5", scan::inexact},
-                    FieldCase{".5", scan::inexact}, FieldCase{"0x10", scan::inexact},
-                    FieldCase{"inf", scan::inexact},
-                    FieldCase{"12345678901234567890", scan::inexact}));
+    testing::Values(
+        FieldCase{"14200.322760", 14200322760000}, FieldCase{" -3.5 ", 3500000000},
+        FieldCase{"+7", 7000000000}, FieldCase{"007.250", 7250000000}, FieldCase{"-0", 0},
+        FieldCase{"0.000000001", 1}, FieldCase{"8388607.999999999", 8388607999999999},
+        FieldCase{"8388608", stream::scan::inexact}, FieldCase{"-8388608.5", stream::scan::inexact},
+        FieldCase{"1.0000000001", stream::scan::inexact}, FieldCase{"1e5", stream::scan::inexact},
+        FieldCase{".5", stream::scan::inexact}, FieldCase{"0x10", stream::scan::inexact},
+        FieldCase{"inf", stream::scan::inexact},
+        FieldCase{"12345678901234567890", stream::scan::inexact}));
 
 TEST(Billionths, AFieldThatDoesNotScanKeepsThem) {
     const char *p = "x";
     double v = 1.5;
     std::uint64_t b = 1500000000;
-    EXPECT_FALSE(scan::lf(p, v, b));
+    EXPECT_FALSE(stream::scan::real(p, v, b));
     EXPECT_EQ(b, 1500000000u);
 }
 
@@ -163,8 +163,8 @@ TEST(Billionths, PrintAsTheScannedDouble) {
         const char *p = text.c_str();
         double v = 0;
         std::uint64_t b = 0;
-        ASSERT_TRUE(scan::lf(p, v, b));
-        ASSERT_NE(b, scan::inexact) << text;
+        ASSERT_TRUE(stream::scan::real(p, v, b));
+        ASSERT_NE(b, stream::scan::inexact) << text;
         const std::string direct = from_billionths(std::signbit(v), b);
         if (direct != exact(v, 9) && ++mismatches <= 10)
             ADD_FAILURE() << text << " printed " << direct << " for " << exact(v, 9);

@@ -162,7 +162,7 @@ TEST(NumberText, FloatFieldScansAsSscanf) {
         int used = -1;
         const bool want_ok = std::sscanf(text.c_str(), "%lf%n", &want, &used) == 1;
         const char *p = text.c_str();
-        const bool got_ok = scan::lf(p, got);
+        const bool got_ok = stream::scan::real(p, got);
         const bool same = want_ok == got_ok &&
                           (!want_ok || (p - text.c_str() == used && bits(got) == bits(want)));
         if (!same && ++mismatches <= 10)
@@ -173,7 +173,8 @@ TEST(NumberText, FloatFieldScansAsSscanf) {
 }
 
 TEST(NumberText, IntegerFieldsScanAsSscanf) {
-    for (const IntScan s : {IntScan{"%d%n", scan::d}, IntScan{"%x%n", scan::x}}) {
+    for (const IntScan s :
+         {IntScan{"%d%n", stream::scan::integer}, IntScan{"%x%n", stream::scan::hex_integer}}) {
         int mismatches = 0;
         for (const auto &text : field_texts()) {
             int want = -7, got = -7, used = -1;
@@ -202,8 +203,8 @@ TEST(NumberText, WholeTextConversionsAsCLibrary) {
     int mismatches = 0;
     for (const auto &text : field_texts()) {
         const double want = std::strtod(text.c_str(), nullptr);
-        const bool same = same_shown_value(scan::to_double(text.c_str()), want) &&
-                          scan::to_int(text.c_str()) == std::atoi(text.c_str());
+        const bool same = same_shown_value(stream::scan::to_double(text.c_str()), want) &&
+                          stream::scan::to_int(text.c_str()) == std::atoi(text.c_str());
         if (!same && ++mismatches <= 10) ADD_FAILURE() << "\"" << text << "\": atof/atoi differ";
     }
     EXPECT_EQ(mismatches, 0);

@@ -99,7 +99,7 @@ TEST_P(ScansLf, AsGnuSscanfDoes) {
     const FloatScan &c = GetParam();
     const char *p = c.text;
     double v = -99.0;
-    ASSERT_EQ(scan::lf(p, v), c.ok);
+    ASSERT_EQ(stream::scan::real(p, v), c.ok);
     if (std::isnan(c.value)) {
         EXPECT_TRUE(std::isnan(v));
         EXPECT_FALSE(std::signbit(v));
@@ -159,14 +159,14 @@ TEST_P(ScansIntegers, AsGnuSscanfDoes) {
     const IntScan &c = GetParam();
     const char *p = c.text;
     int v = -99;
-    EXPECT_EQ(scan::d(p, v), c.d_ok) << "%d";
+    EXPECT_EQ(stream::scan::integer(p, v), c.d_ok) << "%d";
     EXPECT_EQ(v, c.d_value) << "%d";
     if (c.d_ok) {
         EXPECT_EQ(p - c.text, c.d_consumed) << "%d";
     }
     p = c.text;
     v = -99;
-    EXPECT_EQ(scan::x(p, v), c.x_ok) << "%x";
+    EXPECT_EQ(stream::scan::hex_integer(p, v), c.x_ok) << "%x";
     EXPECT_EQ(v, c.x_value) << "%x";
     if (c.x_ok) {
         EXPECT_EQ(p - c.text, c.x_consumed) << "%x";

@@ -86,7 +86,9 @@ std::string written(const std::vector<std::string> &pieces, bool end_line) {
     const fs::path path = temp_file("out");
     {
         stream::TextOut out;
-        EXPECT_TRUE(stream::open_out(out, path.string().c_str()));
+        fs::remove(path);
+        bool name_taken = false;
+        EXPECT_TRUE(stream::open_new(out, path.string().c_str(), 0666, name_taken));
         for (const auto &p : pieces) stream::put(out, p);
         if (end_line) stream::end_open_line(out);
         EXPECT_TRUE(stream::close_out(out));

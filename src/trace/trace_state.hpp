@@ -1,0 +1,58 @@
+// The trace level and what each level shows, and what only the trace lines
+// read: the switches nothing else uses, the numbered hand points and the
+// phase marker. Level 0 is a normal run; every other level leaves the
+// exchange file alone and the result in the work file.
+#pragma once
+
+namespace trace {
+
+constexpr bool hands_result_back(int level) {
+    return level == 0;
+}
+// The "Cmd-Option read" and "copyed" lines, and every text record's rewrite.
+constexpr bool shows_recolouring(int level) {
+    return level == 2;
+}
+constexpr bool shows_hand_points(int level) {
+    return level == 3;
+}
+constexpr bool prints_run_summary(int level) {
+    return level == 3;
+}
+constexpr bool writes_run_summary(int level) {
+    return level == 1;
+}
+// The phase marker shows only in the run summary; at other levels line
+// elements and hand points decide nothing written and need no scan.
+constexpr bool shows_phase(int level) {
+    return prints_run_summary(level) || writes_run_summary(level);
+}
+
+// Numbered hand points, shown by the level-3 trace.
+struct HandPoints {
+    static constexpr int slots = 4; // indexes 0..3 have a slot
+    int index = 0;                  // from the last hand-point record that scanned one
+    double x[slots] = {};
+    double y[slots] = {};
+};
+
+// The phase marker that the run summary shows: 1 after "hq", 2 after a hand
+// point of the "ln" or "ch" form, 3 after a line element whose ends differ.
+struct Phase {
+    int marker = 0;
+    // Ends of the last line element (x1, y1, x2, y2): a line element that
+    // scans none of its numbers compares these again.
+    double line_ends[4] = {};
+};
+
+struct TraceState {
+    int level = 0;          // 0..6 (/t); 0 hands the result back
+    int mode = 1;           // /m, shown as "iMode"
+    int second_mode = 20;   // /l, shown as "iMode2"
+    double angle = 10.0;    // /p
+    char word[128] = {};    // first word of /s, at most 127 bytes
+    HandPoints hand_points; // at level 3
+    Phase phase;            // at levels 1 and 3
+};
+
+} // namespace trace
