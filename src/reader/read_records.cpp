@@ -33,8 +33,7 @@ struct Head {
     LaterPieces later_pieces;
 };
 
-constexpr auto echoed = LaterPieces::echoed;
-constexpr auto dropped = LaterPieces::dropped;
+using enum LaterPieces;
 
 // The first head that the record line begins with decides; a line whose head
 // is not here is dropped. Longer heads stand before the shorter ones they

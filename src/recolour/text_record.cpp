@@ -36,6 +36,18 @@ char *put_number(char *p, const RecordNumber &n) {
                : stream::write_fixed(p, n.value, 9);
 }
 
+// The record line at p; marked is where its text stands.
+char *build_record_line(char *p, const TextRecord &record, char pen, std::string_view &marked) {
+    *p++ = record.head[0];
+    *p++ = record.head[1];
+    for (const RecordNumber *n : {&record.x, &record.y, &record.dx, &record.dy})
+        p = put_number(p, *n);
+    *p++ = ' ';
+    *p++ = '"';
+    marked = {p, mark_digit_runs(record.text, pen, reinterpret_cast<unsigned char *>(p))};
+    return p + marked.size();
+}
+
 } // namespace
 
 void scan_text_record(RecordLine line, TextRecord &record) {
@@ -50,18 +62,8 @@ void scan_text_record(RecordLine line, TextRecord &record) {
 
 std::string_view write_text_record(stream::TextOut &out, const TextRecord &record, char pen) {
     std::string_view marked;
-    stream::put_built_line(out, record_line_room, [&](char *p) {
-        *p++ = record.head[0];
-        *p++ = record.head[1];
-        for (const RecordNumber *n : {&record.x, &record.y, &record.dx, &record.dy})
-            p = put_number(p, *n);
-        *p++ = ' ';
-        *p++ = '"';
-        const std::size_t n =
-            mark_digit_runs(record.text, pen, reinterpret_cast<unsigned char *>(p));
-        marked = {p, n};
-        return p + n;
-    });
+    stream::put_built_line(out, record_line_room,
+                           [&](char *p) { return build_record_line(p, record, pen, marked); });
     return marked;
 }
 

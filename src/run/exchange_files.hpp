@@ -10,9 +10,8 @@ constexpr const char *host_name = "jwc_temp.txt";     // where the host leaves t
 constexpr const char *exchange_name = "JWC_TEMP.TXT"; // read, and finally replaced
 constexpr const char *work_name = "JWC_TEMP.$$$";     // the output is built here
 
-// The names the take-over moves the selection through, one rename a step;
-// with two names between, each step changes the name also on a file system
-// blind to case.
+// The names the take-over moves the selection through, a rename a step: with
+// two between, every step changes the name, also where case is not told apart.
 constexpr const char *take_over_names[] = {host_name, "JWC_x2x2.$$", "JWC_x2x2.$$$", exchange_name};
 
 // Lines beyond this are refused as a whole; also the most the reader reads.

@@ -35,10 +35,6 @@ void slot_point(TraceState &trace, RecordLine line, char form) {
 
 } // namespace
 
-void header_read(TraceState &trace) {
-    trace.phase.marker = 1;
-}
-
 // A line element moves the phase on unless its ends are one point; numbers
 // that do not scan keep the ends of the line element before.
 void line_element_read(RunState &run, RecordLine line) {

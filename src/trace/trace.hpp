@@ -1,6 +1,7 @@
 // The trace lines of levels 1 to 6, byte for byte as the tool has always
 // written them. The run calls these at the points their names tell, and each
-// decides by the level what it shows: no caller tests a trace level.
+// decides by the level what it shows: no caller tests a trace level. Those
+// on the record path test it inline, so that a normal run makes no call.
 #pragma once
 
 #include <cstdint>
@@ -22,16 +23,25 @@ void switch_applied(const RunState &run, const char *arg, int shown_from);
 void exchange_file_counted(const TraceState &trace);
 
 // Every record line as read (level 5), its index counted from 0.
-void line_read(const TraceState &trace, RecordLine line, std::uint32_t index,
-               std::uint32_t line_count, std::uint32_t line_limit);
+void show_line_read(RecordLine line, std::uint32_t index, std::uint32_t line_count,
+                    std::uint32_t line_limit);
+inline void line_read(const TraceState &trace, RecordLine line, std::uint32_t index,
+                      std::uint32_t line_count, std::uint32_t line_limit) {
+    if (trace.level == 5) show_line_read(line, index, line_count, line_limit);
+}
 
 // The header, and the records only the trace reads (head-table entries).
-void header_read(TraceState &trace);
+inline void header_read(TraceState &trace) {
+    trace.phase.marker = 1;
+}
 void line_element_read(RunState &run, RecordLine line);
 void hand_point_read(RunState &run, RecordLine line);
 
 // A text record written back with its text marked (level 2).
-void text_record_written(const RunState &run, char pen, std::string_view marked);
+void show_text_record(const RunState &run, char pen, std::string_view marked);
+inline void text_record_written(const RunState &run, char pen, std::string_view marked) {
+    if (shows_recolouring(run.trace.level)) show_text_record(run, pen, marked);
+}
 
 // After the body, before the closing block: the run summary, on stdout at
 // level 3 and in the work file at level 1.

@@ -12,21 +12,6 @@ stream::Fixed one_decimal(double v) {
     return {v, 1};
 }
 
-void show_record(const RunState &run) {
-    const TraceState &t = run.trace;
-    const TextRecord &r = run.text;
-    const FreeSize &size = run.current.free_size;
-    out(stream::line_of("\n#----- DIGIT_TINT()  command /M(", t.mode, ") /L(", t.second_mode,
-                        ") /K(", run.pen_switch, ") /S(", t.word, ") /P(",
-                        stream::Fixed{t.angle, 2}, ")\n#        input(ChSTR) = Head(", r.head,
-                        ")  ChSTR(", std::string_view(reinterpret_cast<const char *>(r.text)),
-                        ")\n#        input(ChX,ChY)=(", one_decimal(r.x.value), ", ",
-                        one_decimal(r.y.value), ") (ChDX,ChDY)=(", one_decimal(r.dx.value), ", ",
-                        one_decimal(r.dy.value), ")\n#         Free cn0 size: W(",
-                        one_decimal(size.width), ") H(", one_decimal(size.height), ") D(",
-                        one_decimal(size.spacing), ") Pen(", size.colour, ")\n"));
-}
-
 constexpr const char *summary_head =
     "# ------------------ main() Pattern1 end file closing ------------------ \n";
 
@@ -49,18 +34,27 @@ void exchange_file_counted(const TraceState &trace) {
 }
 
 // The line shows up to its first NUL.
-void line_read(const TraceState &trace, RecordLine line, std::uint32_t index,
-               std::uint32_t line_count, std::uint32_t line_limit) {
-    if (trace.level != 5) return;
+void show_line_read(RecordLine line, std::uint32_t index, std::uint32_t line_count,
+                    std::uint32_t line_limit) {
     out(stream::line_of("## ---- JW_PATTERN()  jwc_temp.txt processing --------\n##  jd_x=", index,
                         "/", line_count, " : jd_x/jd_xmax  jd_limit=", line_limit, "\n##  buf=(",
                         std::string_view(line.data()), ")\n"));
 }
 
 // The fields, the pen, every byte of the text as "%x ", and the marked text.
-void text_record_written(const RunState &run, char pen, std::string_view marked) {
-    if (!shows_recolouring(run.trace.level)) return;
-    show_record(run);
+void show_text_record(const RunState &run, char pen, std::string_view marked) {
+    const TraceState &t = run.trace;
+    const TextRecord &r = run.text;
+    const FreeSize &size = run.current.free_size;
+    out(stream::line_of("\n#----- DIGIT_TINT()  command /M(", t.mode, ") /L(", t.second_mode,
+                        ") /K(", run.pen_switch, ") /S(", t.word, ") /P(",
+                        stream::Fixed{t.angle, 2}, ")\n#        input(ChSTR) = Head(", r.head,
+                        ")  ChSTR(", std::string_view(reinterpret_cast<const char *>(r.text)),
+                        ")\n#        input(ChX,ChY)=(", one_decimal(r.x.value), ", ",
+                        one_decimal(r.y.value), ") (ChDX,ChDY)=(", one_decimal(r.dx.value), ", ",
+                        one_decimal(r.dy.value), ")\n#         Free cn0 size: W(",
+                        one_decimal(size.width), ") H(", one_decimal(size.height), ") D(",
+                        one_decimal(size.spacing), ") Pen(", size.colour, ")\n"));
     stream::LineBuf b = stream::line_of("#  iMode3(", run.pen_switch, ")  pen(0x",
                                         stream::Hex{static_cast<unsigned char>(pen)}, ")\n");
     for (const unsigned char *p = run.text.text; *p; ++p) stream::append(b, stream::Hex{*p}, " ");

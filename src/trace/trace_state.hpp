@@ -1,7 +1,6 @@
-// The trace level and what each level shows, and what only the trace lines
-// read: the switches nothing else uses, the numbered hand points and the
-// phase marker. Level 0 is a normal run; every other level leaves the
-// exchange file alone and the result in the work file.
+// The trace level, what each level shows, and what only the trace lines read.
+// Level 0 is a normal run; every other level leaves the exchange file alone
+// and the result in the work file.
 #pragma once
 
 namespace trace {
