@@ -1,6 +1,5 @@
 #include "recolour/text_record.hpp"
 
-#include <cmath>
 #include <cstring>
 
 #include "recolour/digit_runs.hpp"
@@ -29,11 +28,18 @@ void keep_text(TextRecord &record, const char *p, const char *line_end) {
 // blank and quote, and the marked text with its terminator.
 constexpr std::size_t record_line_room = 2 + 4 * (1 + stream::fixed_room) + 2 + rewrite_size;
 
+bool scan_number(const char *&p, RecordNumber &n) {
+    if (stream::scan::nine_decimals(p, n.fixed)) return true;
+    if (!stream::scan::real(p, n.value)) return false;
+    n.fixed.length = 0;
+    return true;
+}
+
 char *put_number(char *p, const RecordNumber &n) {
     *p++ = ' ';
-    return n.billionths != stream::scan::inexact
-               ? stream::write_billionths(p, std::signbit(n.value), n.billionths)
-               : stream::write_fixed(p, n.value, 9);
+    if (n.fixed.length == 0) return stream::write_fixed(p, n.value, 9);
+    std::memcpy(p, n.fixed.text, sizeof n.fixed.text);
+    return p + n.fixed.length;
 }
 
 // The record line at p; marked is where its text stands.
@@ -55,7 +61,7 @@ void scan_text_record(RecordLine line, TextRecord &record) {
     for (std::size_t i = 0; i < 2 && line[i] != '\0'; ++i) record.head[i] = line[i];
     const char *p = text_from(line, 2);
     for (RecordNumber *n : {&record.x, &record.y, &record.dx, &record.dy})
-        if (!stream::scan::real(p, n->value, n->billionths)) return;
+        if (!scan_number(p, *n)) return;
     stream::scan::skip_space(p);
     if (*p == '"') keep_text(record, p + 1, line.data() + line.size());
 }

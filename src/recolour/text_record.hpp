@@ -2,18 +2,23 @@
 // its digit runs marked, and its line written back in its place.
 #pragma once
 
-#include <cstdint>
 #include <string_view>
 
 #include "reader/record_line.hpp"
+#include "stream/scan.hpp"
 #include "stream/text_out.hpp"
 
-// A number of a text record, and its nine decimals as an integer where its
-// text fixes them, which the record line then prints directly.
+// A number of a text record: the "%.9f" form its own text fixes, which the
+// record line copies, or else the value it converts to.
 struct RecordNumber {
+    stream::scan::NineDecimals fixed; // length 0: printed from value
     double value = 0.0;
-    std::uint64_t billionths = 0; // of 0.0
 };
+
+// The double that "%lf" makes of the number, for the trace lines.
+inline double value_of(const RecordNumber &n) {
+    return n.fixed.length ? stream::scan::value_of(n.fixed) : n.value;
+}
 
 // The fields of the last text record. A record whose fields stop scanning
 // part way is written with what the records before it left here.

@@ -29,28 +29,42 @@ ExitStatus cannot_open(const char *name) {
     return ExitStatus::failed;
 }
 
-// The body and the closing block; null, or the name of the file that failed.
-// A short read must not pass for a whole result.
-const char *write_result(RunState &run, std::uint32_t line_count) {
-    if (!stream::rewind_in(run.input)) return exchange_name;
-    read_records(run, line_count, line_limit);
+// The records are read in one pass. Only a trace level counts them first,
+// as its lines show the count before the records; a normal run learns the
+// count as it reads, and a selection found too long gets its work file
+// emptied for the overflow line. Null, or the name of the file that failed;
+// a short read must not pass for a whole result.
+const char *write_result(RunState &run, bool &overflow) {
+    std::uint32_t line_count = 0; // shown in trace lines only
+    const bool count_first = !trace::hands_result_back(run.trace.level);
+    if (count_first) {
+        line_count = static_cast<std::uint32_t>(stream::skip_reads(run.input, line_limit + 1));
+        if (stream::read_failed(run.input)) return exchange_name;
+        trace::exchange_file_counted(run.trace);
+        overflow = line_count > line_limit;
+        if (!overflow && !stream::rewind_in(run.input)) return exchange_name;
+    }
+    if (!overflow) {
+        read_records(run, line_count, line_limit);
+        char spare[stream::line_buffer_size];
+        overflow = !count_first && !stream::next_read(run.input, spare).empty();
+    }
+    if (stream::read_failed(run.input)) return exchange_name;
+    if (overflow) {
+        if (!count_first && !stream::restart_out(run.output)) return exchange::work_name;
+        work_file::write_overflow_line(run.output, line_limit);
+        return nullptr;
+    }
     trace::body_written(run, line_count);
     write_closing_block(run);
-    return stream::read_failed(run.input) ? exchange_name : nullptr;
+    return nullptr;
 }
 
 // Everything once the work file exists. A step that fails removes the run's
 // own file, so that no partial result is left behind.
 ExitStatus build_and_place(RunState &run, const work_file::OwnName &own) {
-    // Counted in reads, as the reader reads; a file that stops reading part
-    // way must not pass for a short one.
-    const auto line_count =
-        static_cast<std::uint32_t>(stream::skip_reads(run.input, std::size_t{line_limit} + 1));
-    const char *failed = stream::read_failed(run.input) ? exchange_name : nullptr;
-    if (!failed) trace::exchange_file_counted(run.trace);
-    const bool overflow = line_count > line_limit;
-    if (!failed && overflow) work_file::write_overflow_line(run.output, line_limit);
-    if (!failed && !overflow) failed = write_result(run, line_count);
+    bool overflow = false;
+    const char *failed = write_result(run, overflow);
     if (!failed && !stream::console::flush_out()) failed = "stdout"; // trace output lost
     stream::close_in(run.input);
     if (failed) {

@@ -92,6 +92,10 @@ bool name_exists(const char *name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool empty_file(std::FILE *file) {
+    return _chsize(_fileno(file), 0) == 0;
+}
+
 unsigned long process_id() {
     return GetCurrentProcessId();
 }
@@ -157,6 +161,10 @@ bool replace_file(const char *from, const char *to) {
 bool name_exists(const char *name) {
     struct stat st;
     return lstat(name, &st) == 0;
+}
+
+bool empty_file(std::FILE *file) {
+    return ftruncate(fileno(file), 0) == 0;
 }
 
 unsigned long process_id() {

@@ -39,6 +39,9 @@ bool replace_file(const char *from, const char *to);
 // Whether anything (a file, a directory, a link) stands under name.
 bool name_exists(const char *name);
 
+// Cuts an open file, written without a buffer of the C library's, to nothing.
+bool empty_file(std::FILE *file);
+
 // This process's id, which no other running process has.
 unsigned long process_id();
 

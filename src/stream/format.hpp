@@ -40,16 +40,12 @@ void add_int(LineBuf &b, long long v);              // "%d", "%u"
 void add_hex(LineBuf &b, std::uint32_t v);          // "%x"
 
 // The room the longest "%.Nf" with N up to 9 takes: the sign, 309 integer
-// digits, the point and nine decimals, and a store of eight bytes at its end.
-constexpr std::size_t fixed_room = 328;
+// digits, the point and nine decimals.
+constexpr std::size_t fixed_room = 320;
 
 // "%.Nf" for N from 0 to 9 written at out, which has fixed_room bytes; returns
 // the end. For callers that build a line in place.
 char *write_fixed(char *out, double v, int decimals);
-
-// "%.9f" of a value known as its magnitude in billionths (below 10^17) and
-// its sign, as a scan of its text gave them (stream::scan::real); room as above.
-char *write_billionths(char *out, bool negative, std::uint64_t billionths);
 
 // Pieces of a formatted line that are not text or a decimal integer.
 struct Fixed {

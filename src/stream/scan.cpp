@@ -37,14 +37,6 @@ void skip_space(const char *&p) {
     p = q;
 }
 
-// Appends the digits at q to m and returns the first byte that is not one.
-static const char *add_digits(const char *q, std::uint64_t &m) {
-    std::uint64_t v = m;
-    for (unsigned d; (d = static_cast<unsigned char>(*q) - unsigned{'0'}) < 10; ++q) v = v * 10 + d;
-    m = v;
-    return q;
-}
-
 // ---- strtod --------------------------------------------------------------
 
 // Reads a (saturated) decimal exponent after an 'e' or 'p'.
@@ -182,45 +174,8 @@ static constexpr auto continues_float = [] {
     return table;
 }();
 
-// A plain decimal "[sign]digits[.digits]" of at most 19 digits, the form of
-// nearly every field: its digits as an integer are exact in a double up to
-// 2^53, and so is 10^k up to 10^22, so one division rounds the value once,
-// to the very double strtod gives. Anything else, or what an exponent, a
-// second point or an "x" follows, takes the general path.
-static bool plain_decimal(const char *&p, double &target, std::uint64_t &billionths) {
-    if constexpr (FLT_EVAL_METHOD != 0) return false; // wider intermediates round twice
-    static constexpr double pow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    const char *q = p;
-    bool neg = false;
-    if (*q == '-' || *q == '+') neg = *q++ == '-';
-    if (!is_digit(static_cast<unsigned char>(*q))) return false;
-    // m may wrap past 19 digits; it is not used then
-    std::uint64_t m = 0;
-    const char *first = q;
-    q = add_digits(q, m);
-    const long whole = q - first;
-    long decimals = 0;
-    if (*q == '.') {
-        const char *fraction = ++q;
-        q = add_digits(q, m);
-        decimals = q - fraction;
-    }
-    if (whole + decimals > 19) return false;
-    if (continues_float[static_cast<unsigned char>(*q)]) return false;
-    if (m > (std::uint64_t{1} << 53)) return false;
-    const double v = static_cast<double>(m) / pow10[decimals];
-    target = neg ? -v : v;
-    p = q;
-    billionths = inexact;
-    if (decimals <= 9 && m < (std::uint64_t{1} << 23) * powers_of_ten[decimals])
-        billionths = m * powers_of_ten[9 - decimals];
-    return true;
-}
-
-// Every other float field; kept out of line so that the plain case stays lean.
-[[gnu::noinline]] static bool general_float(const char *&p, double &target) {
+bool real(const char *&p, double &target) {
+    skip_space(p);
     const char *end = nullptr;
     if (!float_token(p, end)) return false;
     const char *stop = nullptr;
@@ -231,17 +186,42 @@ static bool plain_decimal(const char *&p, double &target, std::uint64_t &billion
     return true;
 }
 
-bool real(const char *&p, double &target, std::uint64_t &billionths) {
-    skip_space(p);
-    if (plain_decimal(p, target, billionths)) return true;
-    if (!general_float(p, target)) return false;
-    billionths = inexact;
+// Its digits and point are copied as they stand, less a sign and leading
+// zeros, into a copy that replaces fixed only once the field proves plain.
+bool nine_decimals(const char *&p, NineDecimals &fixed) {
+    const char *q = p;
+    skip_space(q);
+    NineDecimals n;
+    char *out = n.text;
+    if (*q == '-') *out++ = '-'; // printf keeps the sign of -0
+    if (*q == '-' || *q == '+') ++q;
+    if (!is_digit(static_cast<unsigned char>(*q))) return false;
+    while (*q == '0' && is_digit(static_cast<unsigned char>(q[1]))) ++q;
+    const char *first = q;
+    for (; is_digit(static_cast<unsigned char>(*q)) && q - first < 8; ++q) *out++ = *q;
+    const auto whole = q - first;
+    if (whole > 7 || (whole == 7 && std::memcmp(first, "8388608", 7) >= 0)) return false;
+    *out++ = '.';
+    const char *point = out;
+    if (*q == '.')
+        for (++q; is_digit(static_cast<unsigned char>(*q)) && out - point < 10; ++q) *out++ = *q;
+    if (out - point > 9 || continues_float[static_cast<unsigned char>(*q)]) return false;
+    std::memcpy(out, "000000000", 9);
+    n.length = static_cast<std::uint8_t>(point + 9 - n.text);
+    fixed = n;
+    p = q;
     return true;
 }
 
-bool real(const char *&p, double &target) {
-    std::uint64_t unused = 0;
-    return real(p, target, unused);
+double value_of(const NineDecimals &fixed) {
+    static_assert(FLT_EVAL_METHOD == 0, "the division must round once");
+    std::uint64_t m = 0;
+    for (const char *c = fixed.text; c < fixed.text + fixed.length; ++c)
+        if (is_digit(static_cast<unsigned char>(*c)))
+            m = m * 10 + static_cast<std::uint64_t>(*c - '0');
+    // both operands are exact, so the quotient is the double nearest to the decimal
+    const double v = static_cast<double>(m) / 1e9;
+    return fixed.text[0] == '-' ? -v : v;
 }
 
 // ---- %d, %x, atoi ------------------------------------------------------------

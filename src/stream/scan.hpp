@@ -18,13 +18,21 @@ bool real(const char *&p, double &target);     // "%lf"
 bool integer(const char *&p, int &target);     // "%d"
 bool hex_integer(const char *&p, int &target); // "%x"
 
-// The value of a field times 10^9 as an integer, where its text fixes that:
-// a plain decimal "[sign]digits[.digits]" with at most nine decimals and a
-// magnitude below 2^23. The double nearest to such a decimal lies within
-// 2^-31 of it, so "%.9f" of the double prints exactly these digits.
-constexpr std::uint64_t inexact = UINT64_MAX; // the text does not fix them
-// "%lf", storing the billionths beside the value: inexact where they are not fixed.
-bool real(const char *&p, double &target, std::uint64_t &billionths);
+// The "%.9f" form of a "%lf" field that fixes it by its own text: a plain
+// decimal "[sign]digits[.digits]" with at most nine decimals and a magnitude
+// below 2^23. The double nearest to such a decimal lies within 2^-31 of it,
+// so "%.9f" of that double prints these very digits.
+struct NineDecimals {
+    // the sign, up to 7 digits, the point and 9 decimals, and room for the
+    // zeros that pad the decimals to be stored whole
+    char text[27] = "0.000000000";
+    std::uint8_t length = 11;
+};
+// Scans such a field into fixed without making a double; false, with p and
+// fixed as they were, for any other field.
+bool nine_decimals(const char *&p, NineDecimals &fixed);
+// The double that "%lf" makes of the field.
+double value_of(const NineDecimals &fixed);
 
 int to_int(const char *s);       // atoi
 double to_double(const char *s); // atof

@@ -143,79 +143,9 @@ std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]) {
     return {spare, read_line(in, spare, sizeof spare)};
 }
 
-namespace {
-
-constexpr std::size_t piece = line_buffer_size - 1; // the most one read returns
-
-// Bytes up to the last LF of [p, p + n), that LF included; 0 where there is none.
-std::size_t through_last_lf(const unsigned char *p, std::size_t n) {
-    if (!std::memchr(p, '\n', n)) return 0;
-    while (p[n - 1] != '\n') --n;
-    return n;
-}
-
-struct LineEnds {
-    std::size_t count;
-    bool dense; // every 64 bytes hold one: no line reaches half a read
-};
-
-// The LFs of [p, p + n), which ends with one. A run of 127 bytes or more
-// without one would fill one of the 64-byte chunks, so in a dense stretch
-// every line is one read.
-LineEnds count_line_ends(const unsigned char *p, std::size_t n) {
-    constexpr std::size_t chunk = 64;
-    LineEnds ends{0, true};
-    std::size_t i = 0;
-    for (; i + chunk <= n; i += chunk) {
-        unsigned char in_chunk = 0; // at most 64; a loop the compiler vectorises
-        for (std::size_t j = 0; j < chunk; ++j) in_chunk += p[i + j] == '\n';
-        ends.count += in_chunk;
-        ends.dense &= in_chunk != 0;
-    }
-    for (; i < n; ++i) ends.count += p[i] == '\n';
-    return ends;
-}
-
-// Whole reads of a stretch of n bytes that holds no LF: each takes 254 bytes
-// as they are, a CR included, as long as the byte behind its last one is in
-// the stretch too (a CR there could pair with an LF beyond).
-std::size_t reads_without_lf(std::size_t n) {
-    return n > piece ? (n - piece - 1) / piece + 1 : 0;
-}
-
-} // namespace
-
 std::size_t skip_reads(TextIn &in, std::size_t most) {
-    constexpr std::size_t block = 4096;
     std::size_t count = 0;
-    while (count < most) {
-        if (in.pos == in.len && !refill(in)) break;
-        const unsigned char *from = in.buf + in.pos;
-        const std::size_t window = in.len - in.pos < block ? in.len - in.pos : block;
-        const std::size_t whole = through_last_lf(from, window);
-        if (whole == 0) {
-            // inside a long line, or a line that runs past the buffer
-            std::size_t reads = reads_without_lf(window);
-            if (reads > most - count) reads = most - count;
-            if (reads > 0) {
-                in.pos += reads * piece;
-                count += reads;
-                continue;
-            }
-            if (skip_line(in) == 0) break;
-            ++count;
-            continue;
-        }
-        const LineEnds ends = count_line_ends(from, whole);
-        if (ends.dense && ends.count <= most - count) {
-            in.pos += whole;
-            count += ends.count;
-            continue;
-        }
-        // a long line or the last reads wanted: one read at a time, all in the buffer
-        for (const std::size_t stop = in.pos + whole; in.pos < stop && count < most; ++count)
-            skip_line(in);
-    }
+    while (count < most && skip_line(in) != 0) ++count;
     return count;
 }
 

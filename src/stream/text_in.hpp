@@ -40,8 +40,9 @@ bool rewind_in(TextIn &in);
 
 // Three ways to read, which see the same reads: a record line is at most
 // 254 bytes, its line end included where it fits, and the rest of a longer
-// line makes the next read. The reader takes next_read, the line count
-// skip_reads; read_line is the plain form the other two are held to.
+// line makes the next read. The reader takes next_read, the count that the
+// trace levels show first skip_reads; read_line is the plain form the other
+// two are held to.
 
 // Reads up to cap - 1 bytes into out, stopping after a newline; terminates
 // out and returns the number of bytes read, 0 at the end of the file.
@@ -55,8 +56,7 @@ std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]);
 
 // Passes over as many reads as next_read would make, at most most of them,
-// and returns how many there were. Whole blocks of short lines are counted
-// by their line ends alone.
+// and returns how many there were.
 std::size_t skip_reads(TextIn &in, std::size_t most);
 
 // True once a read failed for another reason than the end of the file.

@@ -60,6 +60,12 @@ void detail::end_line(TextOut &out, char *end) {
     out.line_open = false;
 }
 
+bool restart_out(TextOut &out) {
+    out.len = 0;
+    out.line_open = out.failed = false; // what failed is gone with the rest
+    return empty_file(out.file) && std::fseek(out.file, 0, SEEK_SET) == 0;
+}
+
 bool close_out(TextOut &out) {
     if (!out.file) return false;
     flush(out);

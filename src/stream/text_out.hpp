@@ -58,6 +58,10 @@ inline void end_open_line(TextOut &out) {
     if (out.line_open) put(out, "\n");
 }
 
+// Drops everything written so far, so that the output starts again empty;
+// false when the file cannot be cut.
+bool restart_out(TextOut &out);
+
 // Flushes and closes; false when any write, the flush or the close failed,
 // or when nothing was open.
 bool close_out(TextOut &out);

@@ -196,13 +196,17 @@ const std::vector<std::string> file_size_limit = {"/bin/sh", "-c",
                                                   "ulimit -f 64; trap '' XFSZ; exec \"$@\"", "sh"};
 const std::vector<std::string> stdout_full = {"/bin/sh", "-c", "exec \"$@\" >/dev/full", "sh"};
 
-// The first write of a level-0 run is the work file's; one past the limit
-// writes the overflow line and nothing else.
+// One past the limit. A trace level counts first and writes the overflow line
+// and nothing else, so that its first write is that line; a level-0 run has
+// written the records before it learns, and empties the work file for it.
 const std::string over_the_limit = std::string("hq\r\n") + [] {
     std::string lines;
     for (int i = 0; i < 150000; ++i) lines += "#\r\n";
     return lines;
 }();
+
+const std::string overflow_line =
+    "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000\r\n";
 
 const std::string big_selection = support::selection(20000, 19);
 
@@ -403,7 +407,28 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = cannot_open_work,
                 .files = {{"JWC_TEMP.TXT", over_the_limit}},
                 .needs = Needs::failing_call,
+                .args = {"/t1"},
                 .wrapper = e2e::failing_calls("write:error=ENOSPC:when=1")},
+        // the records' failed write goes with them: the overflow line is whole
+        Planted{.name = "overflow_after_a_failed_write_of_the_records",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        support::write_file(d / "jwc_temp.txt", over_the_limit);
+                    },
+                .status = 1,
+                .files = {{"JWC_TEMP.TXT", over_the_limit}, {"JWC_TEMP.$$$", overflow_line}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("write:error=ENOSPC:when=1")},
+        Planted{.name = "overflow_where_the_work_file_cannot_be_emptied",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        support::write_file(d / "jwc_temp.txt", over_the_limit);
+                    },
+                .status = -1,
+                .err = cannot_open_work,
+                .files = {{"JWC_TEMP.TXT", over_the_limit}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("ftruncate:error=EIO")},
         // lost trace output is a failed run, not a traced one
         Planted{.name = "trace_output_to_a_full_device",
                 .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },

@@ -1,8 +1,8 @@
-// "%.Nf" by integer arithmetic against the standard library's exact
-// conversion, which every platform's libstdc++ carries: the edges of the short
-// path (its magnitudes, the shifts around 64 bits, rounding that carries into
-// a new digit, exact ties) and random values over the whole range. And the
-// nine decimals a scanned field's text fixes, which must print as its double.
+// "%.Nf" into a line and in place against the standard library's exact
+// conversion, which every platform's libstdc++ carries: magnitudes where the
+// digit count changes, binades across the range, exact ties, and random
+// values. And the nine decimals a scanned field's text fixes, which must
+// print as its double and convert to it.
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -37,7 +37,7 @@ std::string written(double v, int decimals) {
 
 std::vector<double> edge_values() {
     std::vector<double> v;
-    // whole parts where the digit count changes, up to the short path's limit and past it
+    // whole parts where the digit count changes, up to 10^11
     for (double whole = 1; whole <= 1e11; whole *= 10)
         for (double w : {whole - 1, whole, whole + 1})
             for (double f : {0.0, 0.5, 0.9999999995, 0.99999999949, 0.0000000005, 0.123456789})
@@ -87,7 +87,7 @@ void expect_exact(const std::vector<double> &values) {
     EXPECT_EQ(mismatches, 0);
 }
 
-TEST(FixedPrint, EdgesOfTheShortPathAsTheExactConversion) {
+TEST(FixedPrint, EdgesAsTheExactConversion) {
     expect_exact(edge_values());
 }
 
@@ -99,55 +99,70 @@ TEST(FixedPrint, RandomValuesAsTheExactConversion) {
 
 struct FieldCase {
     const char *text;
-    std::uint64_t billionths; // stream::scan::inexact where the text does not fix them
+    const char *fixed; // null where the text does not fix "%.9f"
 };
 
 void PrintTo(const FieldCase &c, std::ostream *os) {
     *os << '"' << c.text << '"';
 }
 
-std::string from_billionths(bool negative, std::uint64_t billionths) {
-    char buf[stream::fixed_room];
-    return std::string(buf, stream::write_billionths(buf, negative, billionths));
+double scanned(const char *text) {
+    double v = 0;
+    const char *p = text;
+    EXPECT_TRUE(stream::scan::real(p, v)) << text;
+    return v;
 }
 
-class Billionths : public testing::TestWithParam<FieldCase> {};
+class NineDecimals : public testing::TestWithParam<FieldCase> {};
 
-TEST_P(Billionths, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
+TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
     const char *p = GetParam().text;
-    double v = 0;
-    std::uint64_t b = 12345;
-    ASSERT_TRUE(stream::scan::real(p, v, b));
-    EXPECT_EQ(b, GetParam().billionths);
-    if (b != stream::scan::inexact) {
-        EXPECT_EQ(from_billionths(std::signbit(v), b), written(v, 9));
+    stream::scan::NineDecimals n;
+    const bool fixed = stream::scan::nine_decimals(p, n);
+    ASSERT_EQ(fixed, GetParam().fixed != nullptr);
+    if (!fixed) {
+        EXPECT_EQ(p, GetParam().text) << "a field it does not fix is left to the general scan";
+        EXPECT_EQ(std::string(n.text, n.length), "0.000000000");
+        return;
     }
+    const double v = scanned(GetParam().text);
+    EXPECT_EQ(std::string(n.text, n.length), GetParam().fixed);
+    EXPECT_EQ(std::string(n.text, n.length), written(v, 9));
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(stream::scan::value_of(n)),
+              std::bit_cast<std::uint64_t>(v));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Fields, Billionths,
-    testing::Values(
-        FieldCase{"14200.322760", 14200322760000}, FieldCase{" -3.5 ", 3500000000},
-        FieldCase{"+7", 7000000000}, FieldCase{"007.250", 7250000000}, FieldCase{"-0", 0},
-        FieldCase{"0.000000001", 1}, FieldCase{"8388607.999999999", 8388607999999999},
-        FieldCase{"8388608", stream::scan::inexact}, FieldCase{"-8388608.5", stream::scan::inexact},
-        FieldCase{"1.0000000001", stream::scan::inexact}, FieldCase{"1e5", stream::scan::inexact},
-        FieldCase{".5", stream::scan::inexact}, FieldCase{"0x10", stream::scan::inexact},
-        FieldCase{"inf", stream::scan::inexact},
-        FieldCase{"12345678901234567890", stream::scan::inexact}));
+    Fields, NineDecimals,
+    testing::Values(FieldCase{"14200.322760", "14200.322760000"},
+                    FieldCase{" -3.5 ", "-3.500000000"}, FieldCase{"+7", "7.000000000"},
+                    FieldCase{"007.250", "7.250000000"}, FieldCase{"-0", "-0.000000000"},
+                    FieldCase{"-000.5", "-0.500000000"}, FieldCase{"5.", "5.000000000"},
+                    FieldCase{"0.000000001", "0.000000001"},
+                    FieldCase{"8388607.999999999", "8388607.999999999"},
+                    FieldCase{"1\"x", "1.000000000"}, FieldCase{"8388608", nullptr},
+                    FieldCase{"-8388608.5", nullptr}, FieldCase{"99999999", nullptr},
+                    FieldCase{"1.0000000001", nullptr}, FieldCase{"1e5", nullptr},
+                    FieldCase{"5.e1", nullptr}, FieldCase{"1.5.3", nullptr},
+                    FieldCase{".5", nullptr}, FieldCase{"0x10", nullptr}, FieldCase{"inf", nullptr},
+                    FieldCase{"12345678901234567890", nullptr}));
 
-TEST(Billionths, AFieldThatDoesNotScanKeepsThem) {
-    const char *p = "x";
-    double v = 1.5;
-    std::uint64_t b = 1500000000;
-    EXPECT_FALSE(stream::scan::real(p, v, b));
-    EXPECT_EQ(b, 1500000000u);
+TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
+    stream::scan::NineDecimals n;
+    const char *one = "1.5";
+    ASSERT_TRUE(stream::scan::nine_decimals(one, n));
+    for (const char *text : {"x", "-", "", "1.00000000001"}) {
+        const char *p = text;
+        EXPECT_FALSE(stream::scan::nine_decimals(p, n)) << text;
+        EXPECT_EQ(std::string(n.text, n.length), "1.500000000") << text;
+    }
 }
 
 // The claim that lets a record skip the double: whatever plain decimal fixes
-// them, "%.9f" of its double prints the billionths. Densest near 2^23, where
-// the double lies furthest from the decimal.
-TEST(Billionths, PrintAsTheScannedDouble) {
+// them, "%.9f" of its double prints its own digits, and the value made from
+// them is that double. Densest near 2^23, where the double lies furthest
+// from the decimal.
+TEST(NineDecimals, PrintAsTheScannedDouble) {
     std::mt19937_64 gen(23);
     int mismatches = 0;
     for (int i = 0; i < 200000; ++i) {
@@ -161,12 +176,13 @@ TEST(Billionths, PrintAsTheScannedDouble) {
             for (int d = 0; d < decimals; ++d) text += static_cast<char>('0' + gen() % 10);
         }
         const char *p = text.c_str();
-        double v = 0;
-        std::uint64_t b = 0;
-        ASSERT_TRUE(stream::scan::real(p, v, b));
-        ASSERT_NE(b, stream::scan::inexact) << text;
-        const std::string direct = from_billionths(std::signbit(v), b);
-        if (direct != exact(v, 9) && ++mismatches <= 10)
+        stream::scan::NineDecimals n;
+        ASSERT_TRUE(stream::scan::nine_decimals(p, n)) << text;
+        const double v = scanned(text.c_str());
+        const std::string direct(n.text, n.length);
+        const bool same_value = std::bit_cast<std::uint64_t>(stream::scan::value_of(n)) ==
+                                std::bit_cast<std::uint64_t>(v);
+        if ((direct != exact(v, 9) || !same_value) && ++mismatches <= 10)
             ADD_FAILURE() << text << " printed " << direct << " for " << exact(v, 9);
     }
     EXPECT_EQ(mismatches, 0);
