@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the bench preset and measures: whole runs against cp at 10, 1000,
-# 10000 and 150000 lines, instructions per line under callgrind, and the
-# in-process micro-benchmarks.
+# Builds the bench preset and measures: whole runs against cp and against the
+# protocol floor (bench-floor) at 10, 1000, 10000 and 150000 lines,
+# instructions per line under callgrind, and the in-process micro-benchmarks.
 #   bench/run.sh          the full table
 #   bench/run.sh --quick  one small size, a few runs: a check that it still works
 set -euo pipefail
@@ -11,12 +11,12 @@ cmake --build --preset bench >/dev/null
 bin=build/bench
 if [ "${1:-}" = "--quick" ]; then
     "$bin/bench/bench-drive" --tool "$bin/digit-tint" --gen "$bin/bench/bench-gen" \
-        --sizes 10,1000 --runs 3
+        --floor "$bin/bench/bench-floor" --sizes 10,1000 --runs 3
     "$bin/bench/bench-micro" --benchmark_min_time=0.01
     exit 0
 fi
 callgrind=()
 command -v valgrind >/dev/null && callgrind=(--callgrind)
 "$bin/bench/bench-drive" --tool "$bin/digit-tint" --gen "$bin/bench/bench-gen" \
-    --runs 21 "${callgrind[@]}"
+    --floor "$bin/bench/bench-floor" --runs 21 "${callgrind[@]}"
 "$bin/bench/bench-micro"
