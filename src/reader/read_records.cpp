@@ -132,7 +132,7 @@ LaterPieces dispatch(RunState &run, RecordLine line) {
 } // namespace
 
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
-    char spare[stream::line_buffer_size];
+    stream::SpareRead spare = {};
     bool inside_line = false; // the last read stopped inside a physical line
     LaterPieces later_pieces = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {

@@ -46,7 +46,7 @@ const char *write_result(RunState &run, bool &overflow) {
     }
     if (!overflow) {
         read_records(run, line_count, line_limit);
-        char spare[stream::line_buffer_size];
+        stream::SpareRead spare = {};
         overflow = !count_first && !stream::next_read(run.input, spare).empty();
     }
     if (stream::read_failed(run.input)) return exchange_name;

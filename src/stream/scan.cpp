@@ -1,6 +1,7 @@
 #include "stream/scan.hpp"
 
 #include <array>
+#include <bit>
 #include <cfloat>
 #include <charconv>
 #include <cmath>
@@ -186,29 +187,50 @@ bool real(const char *&p, double &target) {
     return true;
 }
 
-// Its digits and point are copied as they stand, less a sign and leading
-// zeros, into a copy that replaces fixed only once the field proves plain.
+// How many of the eight bytes at p are digits before the first that is not
+// one, a word at a time: a byte above '9' or below '0' sets its top bit in
+// the sum (or in x itself), and a carry out of such a byte can only mark
+// bytes behind it.
+static int leading_digits(const char *p) {
+    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    const std::uint64_t x = word ^ 0x3030303030303030u; // a digit becomes 0..9
+    const std::uint64_t not_digit = ((x + 0x7676767676767676u) | x) & 0x8080808080808080u;
+    return not_digit ? std::countr_zero(not_digit) / 8 : 8;
+}
+
+// The field is measured first; only a plain one is copied, eight bytes at a
+// time, less a sign and leading zeros, with a point behind the whole part and
+// zeros behind the decimals.
 bool nine_decimals(const char *&p, NineDecimals &fixed) {
     const char *q = p;
     skip_space(q);
-    NineDecimals n;
-    char *out = n.text;
-    if (*q == '-') *out++ = '-'; // printf keeps the sign of -0
+    const bool negative = *q == '-'; // printf keeps the sign of -0
     if (*q == '-' || *q == '+') ++q;
-    if (!is_digit(static_cast<unsigned char>(*q))) return false;
     while (*q == '0' && is_digit(static_cast<unsigned char>(q[1]))) ++q;
     const char *first = q;
-    for (; is_digit(static_cast<unsigned char>(*q)) && q - first < 8; ++q) *out++ = *q;
-    const auto whole = q - first;
-    if (whole > 7 || (whole == 7 && std::memcmp(first, "8388608", 7) >= 0)) return false;
+    const int whole = leading_digits(q);
+    if (whole == 0 || whole == 8 || (whole == 7 && std::memcmp(q, "8388608", 7) >= 0)) return false;
+    q += whole;
+    const char *point = q;
+    int decimals = 0;
+    if (*q == '.') {
+        decimals = leading_digits(q + 1);
+        if (decimals == 8) decimals += is_digit(static_cast<unsigned char>(q[9]));
+        q += 1 + decimals;
+    }
+    if (is_digit(static_cast<unsigned char>(*q)) || continues_float[static_cast<unsigned char>(*q)])
+        return false;
+    char *out = fixed.text;
+    *out = '-';
+    out += negative;
+    std::memcpy(out, first, 8);
+    out += whole;
     *out++ = '.';
-    const char *point = out;
-    if (*q == '.')
-        for (++q; is_digit(static_cast<unsigned char>(*q)) && out - point < 10; ++q) *out++ = *q;
-    if (out - point > 9 || continues_float[static_cast<unsigned char>(*q)]) return false;
-    std::memcpy(out, "000000000", 9);
-    n.length = static_cast<std::uint8_t>(point + 9 - n.text);
-    fixed = n;
+    std::memcpy(out, point + 1, 9);
+    std::memcpy(out + decimals, "000000000", 9);
+    fixed.length = static_cast<std::uint8_t>(out + 9 - fixed.text);
     p = q;
     return true;
 }

@@ -24,12 +24,14 @@ bool hex_integer(const char *&p, int &target); // "%x"
 // so "%.9f" of that double prints these very digits.
 struct NineDecimals {
     // the sign, up to 7 digits, the point and 9 decimals, and room for the
-    // zeros that pad the decimals to be stored whole
+    // digits and zeros that are stored whole behind them
     char text[27] = "0.000000000";
     std::uint8_t length = 11;
 };
 // Scans such a field into fixed without making a double; false, with p and
-// fixed as they were, for any other field.
+// fixed as they were, for any other field. It loads words that may reach 16
+// bytes past the field's end: the text must have them (every read has, see
+// stream::read_slack).
 bool nine_decimals(const char *&p, NineDecimals &fixed);
 // The double that "%lf" makes of the field.
 double value_of(const NineDecimals &fixed);

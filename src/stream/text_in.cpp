@@ -13,7 +13,7 @@ static bool refill(TextIn &in) {
     std::memmove(in.buf, in.buf + in.pos, in.len - in.pos);
     in.len -= in.pos;
     in.pos = 0;
-    std::size_t n = std::fread(in.buf + in.len, 1, sizeof in.buf - in.len, in.file);
+    std::size_t n = std::fread(in.buf + in.len, 1, sizeof in.buf - read_slack - in.len, in.file);
     if (n == 0) {
         in.at_end = true;
         in.failed = std::ferror(in.file) != 0;
@@ -125,7 +125,7 @@ static std::size_t skip_line(TextIn &in) {
     return read_line(in, piece, sizeof piece);
 }
 
-std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]) {
+std::string_view next_read(TextIn &in, SpareRead &spare) {
     if (in.pos < in.len) {
         unsigned char *from = in.buf + in.pos;
         std::size_t window = in.len - in.pos;
@@ -140,7 +140,7 @@ std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]) {
             return {reinterpret_cast<const char *>(from), n};
         }
     }
-    return {spare, read_line(in, spare, sizeof spare)};
+    return {spare, read_line(in, spare, line_buffer_size)};
 }
 
 std::size_t skip_reads(TextIn &in, std::size_t most) {

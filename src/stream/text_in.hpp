@@ -11,13 +11,20 @@ namespace stream {
 
 constexpr std::size_t line_buffer_size = 255; // one read returns at most 254 bytes
 
+// Every read is followed by at least this many readable bytes past its
+// terminator, so that a scan of it may load a word at a time.
+constexpr std::size_t read_slack = 16;
+
+// Where next_read copies a read that it cannot hand out in place.
+using SpareRead = char[line_buffer_size + read_slack];
+
 struct TextIn;
 void close_in(TextIn &in);
 
 // One open input file and its read-ahead; closes itself.
 struct TextIn {
     std::FILE *file = nullptr;
-    unsigned char buf[1 << 16];
+    unsigned char buf[(1 << 16) + read_slack] = {}; // the read-ahead, and the slack behind it
     std::size_t pos = 0;         // next byte to hand out
     std::size_t len = 0;         // bytes held in buf
     bool at_end = false;         // the file gave its last byte
@@ -53,7 +60,7 @@ std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 // and ends with CR LF is handed out where it lies, its CR turned into the
 // newline and its LF into the terminator; any other read is copied to spare.
 // Valid until the next read; empty at the end of the file.
-std::string_view next_read(TextIn &in, char (&spare)[line_buffer_size]);
+std::string_view next_read(TextIn &in, SpareRead &spare);
 
 // Passes over as many reads as next_read would make, at most most of them,
 // and returns how many there were.

@@ -15,6 +15,7 @@
 
 #include "stream/format.hpp"
 #include "stream/scan.hpp"
+#include "stream/text_in.hpp"
 
 namespace {
 
@@ -106,6 +107,12 @@ void PrintTo(const FieldCase &c, std::ostream *os) {
     *os << '"' << c.text << '"';
 }
 
+// The text with the bytes behind it that every read has, for the word loads
+// of the nine-decimal scan.
+std::string with_slack(const std::string &text) {
+    return text + std::string(stream::read_slack, '\0');
+}
+
 double scanned(const char *text) {
     double v = 0;
     const char *p = text;
@@ -116,12 +123,13 @@ double scanned(const char *text) {
 class NineDecimals : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
-    const char *p = GetParam().text;
+    const std::string text = with_slack(GetParam().text);
+    const char *p = text.c_str();
     stream::scan::NineDecimals n;
     const bool fixed = stream::scan::nine_decimals(p, n);
     ASSERT_EQ(fixed, GetParam().fixed != nullptr);
     if (!fixed) {
-        EXPECT_EQ(p, GetParam().text) << "a field it does not fix is left to the general scan";
+        EXPECT_EQ(p, text.c_str()) << "a field it does not fix is left to the general scan";
         EXPECT_EQ(std::string(n.text, n.length), "0.000000000");
         return;
     }
@@ -149,12 +157,14 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
     stream::scan::NineDecimals n;
-    const char *one = "1.5";
-    ASSERT_TRUE(stream::scan::nine_decimals(one, n));
-    for (const char *text : {"x", "-", "", "1.00000000001"}) {
-        const char *p = text;
-        EXPECT_FALSE(stream::scan::nine_decimals(p, n)) << text;
-        EXPECT_EQ(std::string(n.text, n.length), "1.500000000") << text;
+    const std::string one = with_slack("1.5");
+    const char *p = one.c_str();
+    ASSERT_TRUE(stream::scan::nine_decimals(p, n));
+    for (const char *field : {"x", "-", "", "1.00000000001"}) {
+        const std::string text = with_slack(field);
+        p = text.c_str();
+        EXPECT_FALSE(stream::scan::nine_decimals(p, n)) << field;
+        EXPECT_EQ(std::string(n.text, n.length), "1.500000000") << field;
     }
 }
 
@@ -175,7 +185,8 @@ TEST(NineDecimals, PrintAsTheScannedDouble) {
             text += '.';
             for (int d = 0; d < decimals; ++d) text += static_cast<char>('0' + gen() % 10);
         }
-        const char *p = text.c_str();
+        const std::string field = with_slack(text);
+        const char *p = field.c_str();
         stream::scan::NineDecimals n;
         ASSERT_TRUE(stream::scan::nine_decimals(p, n)) << text;
         const double v = scanned(text.c_str());

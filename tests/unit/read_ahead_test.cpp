@@ -132,7 +132,7 @@ class ReadAhead : public testing::TestWithParam<Input> {
 TEST_P(ReadAhead, NextReadHandsOutWhatReadLineReads) {
     stream::TextIn in;
     ASSERT_TRUE(stream::open_in(in, path.c_str()));
-    char spare[stream::line_buffer_size];
+    stream::SpareRead spare = {};
     std::vector<std::string> reads;
     for (std::string_view r; !(r = stream::next_read(in, spare)).empty();) {
         ASSERT_EQ(r.data()[r.size()], '\0') << "read " << reads.size() << " is not terminated";
