@@ -20,9 +20,9 @@
 # equivalent mutant (the list names why each known one changes nothing). A
 # snippet that is no longer in its file, or is there more than once, makes
 # the mutant stale: it is reported apart and not counted, so the list can be
-# brought up to date after src/ changed. A whole run takes hours; --sample 20
-# is a check of about a quarter of an hour on two cores, and with --list
-# shows which mutants it would take.
+# brought up to date after src/ changed. --sample 20 took 5 minutes on two
+# cores (a killed mutant takes seconds, an equivalent one or one in a header
+# most of a minute); with --list it shows which mutants a draw takes.
 #
 # Status 0: no gap, no stale entry and every survivor's reason listed;
 # 1: something in the report needs attention; 2: the check could not run.
