@@ -120,6 +120,7 @@ choose() {
     done
     # shellcheck disable=SC2207
     chosen=($(printf '%s\n' "${chosen[@]:0:sample}" | sort -n))
+    drawn=" (a sample drawn with seed $seed)"
 }
 
 # Replaces the one occurrence of $2 in file $1 by $3. Status 3: not there,
@@ -289,9 +290,8 @@ parse_list
 outcome_of=()
 [ ${#ids[@]} -gt 0 ] || { echo "mutation: $list holds no mutant" >&2; exit 2; }
 
-choose
 drawn=''
-[ "$sample" -gt 0 ] && drawn=" (a sample drawn with seed $seed)"
+choose
 
 if [ $list_only -eq 1 ]; then
     status=0
