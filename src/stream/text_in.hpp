@@ -25,11 +25,11 @@ void close_in(TextIn &in);
 struct TextIn {
     std::FILE *file = nullptr;
     unsigned char buf[(1 << 16) + read_slack] = {}; // the read-ahead, and the slack behind it
-    std::size_t pos = 0;         // next byte to hand out
-    std::size_t len = 0;         // bytes held in buf
-    bool at_end = false;         // the file gave its last byte
-    bool failed = false;         // a read error was met
-    unsigned permissions = 0666; // the file's read, write and execute bits
+    std::size_t pos = 0;                            // next byte to hand out
+    std::size_t len = 0;                            // bytes held in buf
+    bool at_end = false;                            // the file gave its last byte
+    bool failed = false;                            // a read error was met
+    unsigned permissions = 0666;                    // the file's read, write and execute bits
 
     TextIn() = default;
     TextIn(const TextIn &) = delete;

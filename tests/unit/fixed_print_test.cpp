@@ -15,7 +15,7 @@
 
 #include "stream/format.hpp"
 #include "stream/scan.hpp"
-#include "stream/text_in.hpp"
+#include "support/read_slack.hpp"
 
 namespace {
 
@@ -107,11 +107,7 @@ void PrintTo(const FieldCase &c, std::ostream *os) {
     *os << '"' << c.text << '"';
 }
 
-// The text with the bytes behind it that every read has, for the word loads
-// of the nine-decimal scan.
-std::string with_slack(const std::string &text) {
-    return text + std::string(stream::read_slack, '\0');
-}
+using support::with_read_slack;
 
 double scanned(const char *text) {
     double v = 0;
@@ -123,7 +119,7 @@ double scanned(const char *text) {
 class NineDecimals : public testing::TestWithParam<FieldCase> {};
 
 TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
-    const std::string text = with_slack(GetParam().text);
+    const std::string text = with_read_slack(GetParam().text);
     const char *p = text.c_str();
     stream::scan::NineDecimals n;
     const bool fixed = stream::scan::nine_decimals(p, n);
@@ -157,11 +153,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
     stream::scan::NineDecimals n;
-    const std::string one = with_slack("1.5");
+    const std::string one = with_read_slack("1.5");
     const char *p = one.c_str();
     ASSERT_TRUE(stream::scan::nine_decimals(p, n));
     for (const char *field : {"x", "-", "", "1.00000000001"}) {
-        const std::string text = with_slack(field);
+        const std::string text = with_read_slack(field);
         p = text.c_str();
         EXPECT_FALSE(stream::scan::nine_decimals(p, n)) << field;
         EXPECT_EQ(std::string(n.text, n.length), "1.500000000") << field;
@@ -185,7 +181,7 @@ TEST(NineDecimals, PrintAsTheScannedDouble) {
             text += '.';
             for (int d = 0; d < decimals; ++d) text += static_cast<char>('0' + gen() % 10);
         }
-        const std::string field = with_slack(text);
+        const std::string field = with_read_slack(text);
         const char *p = field.c_str();
         stream::scan::NineDecimals n;
         ASSERT_TRUE(stream::scan::nine_decimals(p, n)) << text;
