@@ -1,6 +1,7 @@
-# The Windows zip: digit-tint.exe carrying a version resource, the guides in
-# English and Japanese (UTF-8 with a byte order mark and CR LF, as Notepad
-# shows them right) and the license as a text file in the same form.
+# The Windows zip: digit-tint.exe carrying its manifest and a version
+# resource, the guides in English and Japanese (UTF-8 with a byte order mark
+# and CR LF, as Notepad shows them right) and the license as a text file in
+# the same form.
 set(DIGIT_TINT_WINDOWS_DIR ${PROJECT_SOURCE_DIR}/packaging/windows)
 
 # The copyright line exactly as LICENSE has it.
@@ -8,7 +9,11 @@ file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE DIGIT_TINT_COPYRIGHT REGEX "^Copyrigh
 
 if(MINGW)
   enable_language(RC)
+  set(DIGIT_TINT_MANIFEST ${CMAKE_BINARY_DIR}/digit-tint.exe.manifest)
+  configure_file(${DIGIT_TINT_WINDOWS_DIR}/digit-tint.exe.manifest.in ${DIGIT_TINT_MANIFEST} @ONLY)
   configure_file(${DIGIT_TINT_WINDOWS_DIR}/version.rc.in ${CMAKE_BINARY_DIR}/version.rc @ONLY)
+  set_source_files_properties(${CMAKE_BINARY_DIR}/version.rc PROPERTIES
+    OBJECT_DEPENDS ${DIGIT_TINT_MANIFEST})
   # The project's warning options are compiler flags windres does not know.
   add_library(digit_tint_version OBJECT ${CMAKE_BINARY_DIR}/version.rc)
   set_target_properties(digit_tint_version PROPERTIES COMPILE_OPTIONS "")

@@ -48,4 +48,5 @@ add_test(NAME exe_version_resource
 add_test(NAME package_zip
   COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
           -DPACKAGE=${PROJECT_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME} -DOBJDUMP=${CMAKE_OBJDUMP}
+          -DWINDRES=${CMAKE_RC_COMPILER}
           -P ${PROJECT_SOURCE_DIR}/packaging/windows/check_package.cmake)

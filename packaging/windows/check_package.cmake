@@ -1,8 +1,9 @@
 # cmake -DCPACK=<cpack> -DBUILD_DIR=<build> -DPACKAGE=<name without .zip>
-#       -DOBJDUMP=<objdump> -P check_package.cmake
+#       -DOBJDUMP=<objdump> -DWINDRES=<windres> -P check_package.cmake
 # Packs the Windows zip afresh and checks what a user unpacks: exactly these
 # files in one folder, the guides and the license with CR LF line ends, the
-# guides with a byte order mark, and an .exe that needs only system DLLs.
+# guides with a byte order mark, and an .exe that needs only system DLLs,
+# carries its manifest and loads on the oldest Windows the guides name.
 set(work ${BUILD_DIR}/package-check)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work}/unpacked)
@@ -66,4 +67,43 @@ endif()
 # the .exe as packed (stripped), not the one the tests ran
 set(EXE ${top}/digit-tint.exe)
 include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/check-system-dlls.cmake)
-message(STATUS "${PACKAGE}.zip: files, line ends and byte order marks as expected")
+
+# The manifest as Windows finds it: resource 1 of type 24 (RT_MANIFEST),
+# which windres prints as quoted lines with their quotes doubled. asInvoker:
+# the rights of whoever starts it, never a prompt for an administrator;
+# supportedOS: each Windows from 7 on gives it its own behaviour, not that
+# of an older one.
+execute_process(COMMAND ${WINDRES} -i ${EXE} -O rc OUTPUT_VARIABLE resources RESULT_VARIABLE rc)
+string(REGEX MATCH "\n1 24 [^\n]*\nBEGIN\n(  \"[^\n]*\n)+END" manifest "${resources}")
+if(rc OR NOT manifest)
+  message(FATAL_ERROR "digit-tint.exe carries no manifest as resource 1 of type 24")
+endif()
+string(REPLACE "\"\"" "\"" manifest "${manifest}")
+set(wanted [[<requestedExecutionLevel level="asInvoker" uiAccess="false"/>]])
+# Windows 7, 8, 8.1, and 10 and 11, which share one
+foreach(os 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38
+           1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a)
+  list(APPEND wanted "<supportedOS Id=\"{${os}}\"/>")
+endforeach()
+foreach(element IN LISTS wanted)
+  string(FIND "${manifest}" "${element}" at)
+  if(at EQUAL -1)
+    list(APPEND failures "the manifest lacks ${element}")
+  endif()
+endforeach()
+
+# A loader refuses a program that asks for a newer subsystem than its own;
+# 6.0 is Windows Vista, the oldest that has every function it imports.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers)
+string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" _ "${headers}")
+set(major ${CMAKE_MATCH_1})
+string(REGEX MATCH "MinorSubsystemVersion[ \t]+([0-9]+)" _ "${headers}")
+if(NOT major OR "${major}.${CMAKE_MATCH_1}" VERSION_GREATER 6.0)
+  list(APPEND failures "digit-tint.exe asks for subsystem ${major}.${CMAKE_MATCH_1}, newer than Vista's 6.0")
+endif()
+
+if(failures)
+  list(JOIN failures "\n  " shown)
+  message(FATAL_ERROR "${PACKAGE}.zip:\n  ${shown}")
+endif()
+message(STATUS "${PACKAGE}.zip: files, line ends, byte order marks and manifest as expected")

@@ -1,6 +1,8 @@
 #include "run/switches.hpp"
 
 #include <cmath>
+#include <iterator>
+#include <string_view>
 
 #include "stream/ascii.hpp"
 #include "stream/console.hpp"
@@ -51,18 +53,37 @@ void set_trace(RunState &run, const char *value) {
     if (*value >= '1' && *value <= '6') run.trace.level = *value - '0';
 }
 
+// The usage lists the table's letters in its order, those that share an
+// effect on one line.
+constexpr const char *trace_only = "shown in the trace only";
+constexpr const char *no_effect = "accepted, no effect";
+
 struct Switch {
     char letter;
     void (*apply)(RunState &, const char *value); // null: accepted without effect
-    int echo_from; // where the trace echo starts showing the argument
+    int echo_from;      // where the trace echo starts showing the argument
+    const char *form;   // the switch as the usage shows it
+    const char *effect; // what the usage says it does
 };
 
 constexpr Switch switch_table[] = {
-    {'k', set_pen, 2},  {'m', set_mode, 2},  {'l', set_second_mode, 2}, {'p', set_angle, 2},
-    {'s', set_word, 1}, {'t', set_trace, 2}, {'a', nullptr, 2},         {'b', nullptr, 2},
-    {'c', nullptr, 2},  {'d', nullptr, 2},   {'e', nullptr, 2},         {'g', nullptr, 2},
-    {'h', nullptr, 2},  {'n', nullptr, 2},   {'o', nullptr, 2},         {'u', nullptr, 1},
-    {'w', nullptr, 2},
+    {'k', set_pen, 2, "/k0../k9", "pen digit written after ^$; /k0 or no /k: pen 5"},
+    {'t', set_trace, 2, "/t1../t6", "trial run: the result is left in JWC_TEMP.$$$"},
+    {'m', set_mode, 2, "/m0../m9", trace_only},
+    {'l', set_second_mode, 2, "/l0../l9", trace_only},
+    {'p', set_angle, 2, "/pANGLE", trace_only},
+    {'s', set_word, 1, "/sWORD", trace_only},
+    {'a', nullptr, 2, "/a", no_effect},
+    {'b', nullptr, 2, "/b", no_effect},
+    {'c', nullptr, 2, "/c", no_effect},
+    {'d', nullptr, 2, "/d", no_effect},
+    {'e', nullptr, 2, "/e", no_effect},
+    {'g', nullptr, 2, "/g", no_effect},
+    {'h', nullptr, 2, "/h", no_effect},
+    {'n', nullptr, 2, "/n", no_effect},
+    {'o', nullptr, 2, "/o", no_effect},
+    {'u', nullptr, 1, "/u", no_effect},
+    {'w', nullptr, 2, "/w", no_effect},
 };
 
 const Switch *find_switch(char letter) {
@@ -85,4 +106,22 @@ void read_switches(RunState &run, int argc, const char *const *argv) {
     for (int i = 1; i < argc; ++i)
         if (argv[i][0] == '-' || argv[i][0] == '/') apply_switch(run, argv[i]);
     trace::switches_read(run.trace);
+}
+
+void add_switch_usage(stream::LineBuf &b) {
+    constexpr std::string_view indent = "  ", column = "                ";
+    for (std::size_t i = 0; i < std::size(switch_table);) {
+        const std::string_view effect = switch_table[i].effect;
+        stream::LineBuf forms;
+        for (; i < std::size(switch_table) && switch_table[i].effect == effect; ++i)
+            stream::append(forms, forms.len ? " " : "", switch_table[i].form);
+        stream::append(b, indent, stream::view(forms));
+        const std::size_t used = indent.size() + forms.len;
+        // A group too long for the column gets its effect on a line of its own.
+        if (used < column.size())
+            stream::append(b, column.substr(used));
+        else
+            stream::append(b, "\n", column);
+        stream::append(b, effect, "\n");
+    }
 }

@@ -438,6 +438,15 @@ INSTANTIATE_TEST_SUITE_P(
                 .needs = Needs::native,
                 .args = {"/t2"},
                 .wrapper = stdout_full},
+        // a usage that never reached the reader is no answer
+        Planted{.name = "usage_to_a_full_device",
+                .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
+                .status = -1,
+                .err = "Cannot open file: stdout \n",
+                .files = {{"jwc_temp.txt", selection}},
+                .needs = Needs::native,
+                .args = {"--help"},
+                .wrapper = stdout_full},
         // the lock failing is no reason to stop
         Planted{.name = "directory_that_cannot_be_locked",
                 .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },

@@ -1,0 +1,77 @@
+#include "run/usage.hpp"
+
+#include <string_view>
+
+#include "run/exchange_files.hpp"
+#include "run/switches.hpp"
+#include "stream/console.hpp"
+#include "stream/format.hpp"
+
+namespace usage {
+
+namespace {
+
+constexpr std::string_view name = "digit-tint";
+constexpr std::string_view version = DIGIT_TINT_VERSION;
+
+constexpr std::string_view what_it_is =
+    ": recolours the digits in the texts of a CAD selection.\n"
+    "Every run of digits gets a pen escape (^$ and a pen digit) in front of it,\n"
+    "and ^% behind it where more text follows.\n"
+    "\n"
+    "A CAD program starts it as an external transform in its working folder,\n"
+    "where it has left the selection in jwc_temp.txt, and reads JWC_TEMP.TXT\n"
+    "back once the tool has ended. Started by hand elsewhere, it finds no\n"
+    "selection and ends with status -1.\n"
+    "\n"
+    "Usage: digit-tint [switches]  (each starts with / or -; letters in either case)\n";
+
+constexpr std::string_view questions = "  /? -? --help  this text\n"
+                                       "  --version     the name and version\n";
+
+constexpr std::string_view files_and_statuses =
+    "\n"
+    "Files, in the folder it runs in:\n"
+    "  jwc_temp.txt  the selection the CAD program leaves; renamed to JWC_TEMP.TXT\n"
+    "  JWC_TEMP.TXT  read, then replaced in one step by the result\n"
+    "  JWC_TEMP.$$$  the result after /t1../t6, or the line that says the\n"
+    "                selection has more than 150000 lines; else gone after the run\n"
+    "  JWC_TEMP.$$$.<pid>, JWC_x2x2.$$, JWC_x2x2.$$$  used while a run works\n"
+    "\n"
+    "Exit status:\n"
+    "  0   the result was handed back (after /t1../t6: left in JWC_TEMP.$$$)\n"
+    "  1   more than 150000 lines: nothing was handed back\n"
+    "  -1  (255 in a POSIX shell) nothing was handed back; a message on\n"
+    "      standard error says why\n";
+
+// What one whole argument asks for.
+Request question(std::string_view arg) {
+    if (arg == "/?" || arg == "-?" || arg == "--help") return Request::usage;
+    if (arg == "--version") return Request::version;
+    return Request::none;
+}
+
+} // namespace
+
+Request requested(int argc, const char *const *argv) {
+    for (int i = 1; i < argc; ++i)
+        if (const Request r = question(argv[i]); r != Request::none) return r;
+    return Request::none;
+}
+
+int answer(Request request) {
+    stream::console::init();
+    stream::LineBuf text;
+    if (request == Request::version) stream::append(text, name, " ", version, "\n");
+    if (request == Request::usage) {
+        stream::append(text, name, what_it_is);
+        add_switch_usage(text);
+        stream::append(text, questions, files_and_statuses);
+    }
+    stream::console::out(text);
+    if (stream::console::flush_out()) return 0;
+    exchange::report_cannot_open("stdout");
+    return -1;
+}
+
+} // namespace usage
