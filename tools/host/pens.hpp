@@ -20,7 +20,7 @@ inline const PenColour &pen_colour(int pen) {
     static const PenColour pens[pen_count] = {
         {"purple", "38;5;91", "#46047d"},  {"teal", "38;5;30", "#116773"},
         {"orange", "38;5;208", "#a66500"}, {"green", "32", "#00864f"},
-        {"olive", "38;5;100", "#4b4e00"},        {"magenta", "35", "#c811da"},
+        {"olive", "38;5;100", "#4b4e00"},  {"magenta", "35", "#c811da"},
         {"blue", "34", "#2f6bf2"},         {"crimson", "38;5;161", "#9e0049"},
         {"red", "31", "#e90211"},          {"grey", "90", "#726e72"}};
     return pens[pen >= 0 && pen < pen_count ? pen : 0];
