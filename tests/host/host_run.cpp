@@ -52,7 +52,10 @@ host::ToolRun run_host(const std::vector<std::string> &args, const fs::path &dir
     c.env = {{"TMPDIR", scratch_root().path().string()}};
     const support::Exit e = support::run(c);
     EXPECT_NE(e.status, support::not_started) << e.not_started_why;
-    return host::ToolRun{e.status, e.signal, e.timed_out, e.out, e.err};
+    host::ToolRun run;
+    run.status = e.status, run.signal = e.signal, run.timed_out = e.timed_out;
+    run.out = e.out, run.err = e.err;
+    return run;
 }
 
 std::string report_field(const std::string &report, const std::string &label) {

@@ -1,11 +1,14 @@
 #include "report.hpp"
 
-#include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "handover.hpp"
+#include "line_file.hpp"
 #include "pens.hpp"
-#include "records.hpp"
 #include "sjis.hpp"
+#include "stop.hpp"
 
 namespace host {
 
@@ -29,37 +32,28 @@ std::string field(const char *label, const std::string &value) {
     return head + value + "\n";
 }
 
-std::string kinds(const std::vector<std::string> &lines) {
-    KindCounts counts = count_kinds(lines);
-    std::string text = std::to_string(lines.size());
+std::string kinds(const Tally &tally) {
+    std::string text = std::to_string(tally.lines);
     const char *sep = ": ";
-    for (std::size_t k = 0; k < counts.size(); ++k) {
-        if (counts[k] == 0) continue;
-        text +=
-            sep + std::string(kind_name(static_cast<Kind>(k))) + " " + std::to_string(counts[k]);
+    for (std::size_t k = 0; k < tally.kinds.size(); ++k) {
+        if (tally.kinds[k] == 0) continue;
+        text += sep + std::string(kind_name(static_cast<Kind>(k))) + " " +
+                std::to_string(tally.kinds[k]);
         sep = ", ";
     }
     return text;
 }
 
-std::string marked_runs(const std::vector<std::string> &lines) {
-    std::array<std::size_t, 10> per_pen{};
-    std::size_t total = 0;
-    TextRecord record;
-    for (const auto &line : lines) {
-        if (kind_of(line) != Kind::text || !parse_text_record(line, record)) continue;
-        for (const Piece &piece : split_marks(record.text))
-            if (piece.pen >= 0) ++per_pen[static_cast<std::size_t>(piece.pen)], ++total;
-    }
-    std::string text = std::to_string(total);
+std::string marked_runs(const Tally &tally) {
+    std::string text = std::to_string(tally.runs);
     const char *sep = " (";
-    for (std::size_t pen = 0; pen < per_pen.size(); ++pen) {
-        if (per_pen[pen] == 0) continue;
-        text +=
-            sep + std::string("pen ") + std::to_string(pen) + ": " + std::to_string(per_pen[pen]);
+    for (std::size_t pen = 0; pen < tally.runs_by_pen.size(); ++pen) {
+        if (tally.runs_by_pen[pen] == 0) continue;
+        text += sep + std::string("pen ") + std::to_string(pen) + ": " +
+                std::to_string(tally.runs_by_pen[pen]);
         sep = ", ";
     }
-    return total ? text + ")" : text;
+    return tally.runs ? text + ")" : text;
 }
 
 // Every line of a stream, decoded, under one label.
@@ -111,9 +105,12 @@ std::string show_line(const std::string &line, bool raw, bool colour) {
     return shown + " \"" + show_text(record.text, raw, colour);
 }
 
-std::string report(const Exchange &exchange, bool raw, bool colour) {
+namespace {
+
+// Everything above the listing.
+std::string head(const Exchange &exchange) {
     const ToolRun &run = exchange.run;
-    std::string text = field("selection", exchange.selection);
+    std::string text = field("selection", selection_label(exchange.selection));
     text += field("tool", tool_command(exchange));
     text += field("scratch", exchange.scratch + (exchange.kept ? " (kept)" : " (removed)"));
     text += field("exit status", ending(exchange));
@@ -125,14 +122,45 @@ std::string report(const Exchange &exchange, bool raw, bool colour) {
     if (exchange.out_name != exchange_name)
         text += field("note", std::string("a trace run: ") + exchange_name +
                                   " still holds the selection; shown is " + exchange.out_name);
-    text.append("\nreturned commands (").append(exchange.out_name).append(")\n");
-    char number[32];
-    for (std::size_t i = 0; i < exchange.out.size(); ++i) {
-        std::snprintf(number, sizeof number, "%4zu  ", i + 1);
-        text += number + show_line(exchange.out[i], raw, colour) + "\n";
-    }
-    if (!run.out.empty()) text.append("\n").append(stream_lines("tool stdout", run.out));
     return text;
+}
+
+bool written(std::FILE *to, std::string &error) {
+    if (std::ferror(to)) error = std::string("cannot write the report: ") + std::strerror(errno);
+    return error.empty() && !stop_signal();
+}
+
+// The returned commands, numbered, read back a line at a time.
+bool list_commands(std::FILE *to, const Exchange &exchange, const ReportStyle &style,
+                   std::string &error) {
+    std::fprintf(to, "\nreturned commands (%s)\n", exchange.out_name.c_str());
+    LineFile back(exchange.out_path.string());
+    if (!back.opened(error)) return false;
+    std::string_view line;
+    for (std::size_t number = 1; back.next(line) && written(to, error); ++number) {
+        const std::string shown =
+            show_line(std::string(without_end(line)), style.raw, style.colour);
+        std::fprintf(to, "%4zu  %s\n", number, shown.c_str());
+    }
+    if (back.error() != 0)
+        error =
+            "cannot read " + exchange.out_path.string() + " back: " + std::strerror(back.error());
+    return written(to, error);
+}
+
+} // namespace
+
+bool write_report(std::FILE *to, const Exchange &exchange, const ReportStyle &style,
+                  std::string &error) {
+    std::fputs(head(exchange).c_str(), to);
+    const bool listing = !exchange.run.timed_out && !style.summary;
+    if (listing && !list_commands(to, exchange, style, error)) return false;
+    if (!exchange.run.out.empty()) {
+        std::fputc('\n', to);
+        std::fputs(stream_lines("tool stdout", exchange.run.out).c_str(), to);
+    }
+    std::fflush(to);
+    return written(to, error);
 }
 
 } // namespace host

@@ -87,22 +87,26 @@ std::string why_not_encoded(std::string_view text, std::size_t at, std::size_t l
 
 } // namespace
 
+bool utf8_line_to_exchange(std::string_view text, std::size_t line, std::string &exchange,
+                           std::string &error) {
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    const std::size_t done = convert(to_sjis(), text, exchange);
+    if (done < text.size()) {
+        error = why_not_encoded(text, done, line);
+        return false;
+    }
+    exchange += "\r\n";
+    return true;
+}
+
 bool utf8_to_exchange(std::string_view utf8, std::string &exchange, std::string &error) {
     if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
     exchange.clear();
-    std::size_t line = 0;
-    while (!utf8.empty()) {
-        ++line;
-        std::size_t end = utf8.find('\n');
-        std::string_view text = utf8.substr(0, end);
+    for (std::size_t line = 1; !utf8.empty(); ++line) {
+        const std::size_t end = utf8.find('\n');
+        const std::string_view text = utf8.substr(0, end);
         utf8.remove_prefix(end == std::string_view::npos ? utf8.size() : end + 1);
-        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-        std::size_t done = convert(to_sjis(), text, exchange);
-        if (done < text.size()) {
-            error = why_not_encoded(text, done, line);
-            return false;
-        }
-        exchange += "\r\n";
+        if (!utf8_line_to_exchange(text, line, exchange, error)) return false;
     }
     return true;
 }

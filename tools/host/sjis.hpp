@@ -11,6 +11,11 @@ namespace host {
 // returns false with a one-line message that names the line and byte.
 bool utf8_to_exchange(std::string_view utf8, std::string &exchange, std::string &error);
 
+// The same for one line (its LF excluded, a CR before it dropped), appended
+// to exchange; line is its number for the message.
+bool utf8_line_to_exchange(std::string_view text, std::size_t line, std::string &exchange,
+                           std::string &error);
+
 // Decodes Shift_JIS for the terminal; a byte that does not decode shows as \xNN.
 std::string sjis_to_utf8(std::string_view sjis);
 
