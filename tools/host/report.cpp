@@ -125,42 +125,70 @@ std::string head(const Exchange &exchange) {
     return text;
 }
 
-bool written(std::FILE *to, std::string &error) {
-    if (std::ferror(to)) error = std::string("cannot write the report: ") + std::strerror(errno);
-    return error.empty() && !stop_signal();
-}
+// The report's stream, which remembers the first write that failed and why.
+class Writer {
+  public:
+    explicit Writer(std::FILE *to) : to_(to) {}
+
+    // False once a write failed or a stop signal came.
+    bool put(std::string_view text) {
+        if (!failed_ && std::fwrite(text.data(), 1, text.size(), to_) != text.size())
+            failed_ = errno ? errno : EIO;
+        return ok();
+    }
+    bool flush() {
+        if (!failed_ && std::fflush(to_) != 0) failed_ = errno ? errno : EIO;
+        return ok();
+    }
+    bool ok() const { return !failed_ && !stop_signal(); }
+    std::string why() const {
+        return failed_ ? std::string("cannot write the report: ") + std::strerror(failed_) : "";
+    }
+
+  private:
+    std::FILE *to_;
+    int failed_ = 0;
+};
 
 // The returned commands, numbered, read back a line at a time.
-bool list_commands(std::FILE *to, const Exchange &exchange, const ReportStyle &style,
+bool list_commands(Writer &out, const Exchange &exchange, const ReportStyle &style,
                    std::string &error) {
-    std::fprintf(to, "\nreturned commands (%s)\n", exchange.out_name.c_str());
+    out.put("\nreturned commands (");
+    out.put(exchange.out_name);
+    out.put(")\n");
     LineFile back(exchange.out_path.string());
     if (!back.opened(error)) return false;
     std::string_view line;
-    for (std::size_t number = 1; back.next(line) && written(to, error); ++number) {
-        const std::string shown =
-            show_line(std::string(without_end(line)), style.raw, style.colour);
-        std::fprintf(to, "%4zu  %s\n", number, shown.c_str());
+    char number[32];
+    for (std::size_t n = 1; out.ok() && back.next(line); ++n) {
+        std::snprintf(number, sizeof number, "%4zu  ", n);
+        out.put(number);
+        out.put(show_line(std::string(without_end(line)), style.raw, style.colour) + "\n");
     }
     if (back.error() != 0)
         error =
             "cannot read " + exchange.out_path.string() + " back: " + std::strerror(back.error());
-    return written(to, error);
+    return out.ok() && error.empty();
 }
 
 } // namespace
 
 bool write_report(std::FILE *to, const Exchange &exchange, const ReportStyle &style,
                   std::string &error) {
-    std::fputs(head(exchange).c_str(), to);
+    Writer out(to);
+    out.put(head(exchange));
     const bool listing = !exchange.run.timed_out && !style.summary;
-    if (listing && !list_commands(to, exchange, style, error)) return false;
-    if (!exchange.run.out.empty()) {
-        std::fputc('\n', to);
-        std::fputs(stream_lines("tool stdout", exchange.run.out).c_str(), to);
+    if (listing && !list_commands(out, exchange, style, error)) {
+        if (error.empty()) error = out.why();
+        return false;
     }
-    std::fflush(to);
-    return written(to, error);
+    if (!exchange.run.out.empty()) {
+        out.put("\n");
+        out.put(stream_lines("tool stdout", exchange.run.out));
+    }
+    out.flush();
+    error = out.why();
+    return out.ok();
 }
 
 } // namespace host
