@@ -33,7 +33,7 @@ namespace {
 
 bool copy_stream(std::FILE *in, std::FILE *out) {
     char chunk[65536];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+    for (std::size_t n; !stop_signal() && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
         if (std::fwrite(chunk, 1, n, out) != n) return false;
     return !std::ferror(in) && std::fflush(out) == 0;
 }

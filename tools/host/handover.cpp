@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sjis.hpp"
+#include "stop.hpp"
 
 namespace host {
 
@@ -44,7 +45,7 @@ bool copy_lines(LineFile &in, std::FILE *out, const std::string &selection, bool
                 bool keep_geometry, Handover &handover, std::string &error) {
     std::string converted;
     std::string_view read, bytes;
-    for (std::size_t number = 1; in.next(read); ++number) {
+    for (std::size_t number = 1; !stop_signal() && in.next(read); ++number) {
         if (!line_to_exchange(read, number, from_utf8, converted, bytes, error)) {
             error = selection_label(selection) + ": " + error;
             return false;

@@ -73,7 +73,7 @@ bool read_back(const fs::path &dir, Exchange &exchange, std::vector<std::string>
         return false;
     }
     std::string_view line;
-    while (back.next(line)) {
+    while (!stop_signal() && back.next(line)) {
         const std::string_view bare = without_end(line);
         exchange.out.add(bare, true);
         if (texts && kind_of(bare) == Kind::text) texts->emplace_back(bare);

@@ -132,7 +132,7 @@ class Writer {
 
     // False once a write failed or a stop signal came.
     bool put(std::string_view text) {
-        if (!failed_ && std::fwrite(text.data(), 1, text.size(), to_) != text.size())
+        if (ok() && std::fwrite(text.data(), 1, text.size(), to_) != text.size())
             failed_ = errno ? errno : EIO;
         return ok();
     }
