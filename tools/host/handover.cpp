@@ -16,7 +16,7 @@ bool is_geometry(Kind kind) {
 }
 
 // One line as it goes over: converted into `converted` where from_utf8, else as read.
-bool line_to_exchange(std::string_view line, std::size_t number, bool from_utf8,
+bool line_to_exchange(Codec &codec, std::string_view line, std::size_t number, bool from_utf8,
                       std::string &converted, std::string_view &bytes, std::string &error) {
     if (!from_utf8) {
         bytes = line;
@@ -25,15 +25,15 @@ bool line_to_exchange(std::string_view line, std::size_t number, bool from_utf8,
     if (number == 1 && line.substr(0, 3) == "\xEF\xBB\xBF") line.remove_prefix(3);
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
     converted.clear();
-    if (!utf8_line_to_exchange(line, number, converted, error)) return false;
+    if (!codec.utf8_line_to_exchange(line, number, converted, error)) return false;
     bytes = converted;
     return true;
 }
 
-void take_note(std::string_view read, std::string_view bytes, bool from_utf8, bool keep_geometry,
-               Handover &handover) {
+void take_note(Codec &codec, std::string_view read, std::string_view bytes, bool from_utf8,
+               bool keep_geometry, Handover &handover) {
     if (!from_utf8) {
-        handover.shift_jis = handover.shift_jis && is_shift_jis(read);
+        handover.shift_jis = handover.shift_jis && codec.is_shift_jis(read);
         handover.utf8 = handover.utf8 && is_utf8(read);
     }
     const std::string_view bare = without_end(bytes);
@@ -43,14 +43,15 @@ void take_note(std::string_view read, std::string_view bytes, bool from_utf8, bo
 
 bool copy_lines(LineFile &in, std::FILE *out, const std::string &selection, bool from_utf8,
                 bool keep_geometry, Handover &handover, std::string &error) {
+    Codec codec;
     std::string converted;
     std::string_view read, bytes;
     for (std::size_t number = 1; !stop_signal() && in.next(read); ++number) {
-        if (!line_to_exchange(read, number, from_utf8, converted, bytes, error)) {
+        if (!line_to_exchange(codec, read, number, from_utf8, converted, bytes, error)) {
             error = selection_label(selection) + ": " + error;
             return false;
         }
-        take_note(read, bytes, from_utf8, keep_geometry, handover);
+        take_note(codec, read, bytes, from_utf8, keep_geometry, handover);
         if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) return false;
     }
     if (in.error() == 0) return true;

@@ -84,11 +84,11 @@ std::string ending(const Exchange &exchange) {
 
 } // namespace
 
-std::string show_text(const std::string &text, bool raw, bool colour) {
+std::string show_text(Codec &codec, const std::string &text, bool raw, bool colour) {
     std::string shown;
     for (const Piece &piece : split_marks(text)) {
         if (piece.pen < 0) {
-            shown += sjis_to_utf8(piece.bytes);
+            shown += codec.sjis_to_utf8(piece.bytes);
             continue;
         }
         std::string body = raw ? piece.open + piece.bytes + piece.close : piece.bytes;
@@ -97,12 +97,13 @@ std::string show_text(const std::string &text, bool raw, bool colour) {
     return shown;
 }
 
-std::string show_line(const std::string &line, bool raw, bool colour) {
+std::string show_line(Codec &codec, const std::string &line, bool raw, bool colour) {
     TextRecord record;
-    if (kind_of(line) != Kind::text || !parse_text_record(line, record)) return sjis_to_utf8(line);
+    if (kind_of(line) != Kind::text || !parse_text_record(line, record))
+        return codec.sjis_to_utf8(line);
     std::string shown = record.head;
     for (const auto &number : record.raw) shown += " " + (raw ? number : short_number(number));
-    return shown + " \"" + show_text(record.text, raw, colour);
+    return shown + " \"" + show_text(codec, record.text, raw, colour);
 }
 
 namespace {
@@ -160,10 +161,11 @@ bool list_commands(Writer &out, const Exchange &exchange, const ReportStyle &sty
     if (!back.opened(error)) return false;
     std::string_view line;
     char number[32];
+    Codec codec;
     for (std::size_t n = 1; out.ok() && back.next(line); ++n) {
         std::snprintf(number, sizeof number, "%4zu  ", n);
         out.put(number);
-        out.put(show_line(std::string(without_end(line)), style.raw, style.colour) + "\n");
+        out.put(show_line(codec, std::string(without_end(line)), style.raw, style.colour) + "\n");
     }
     if (back.error() != 0)
         error =

@@ -8,6 +8,7 @@
 
 #include "exchange.hpp"
 #include "records.hpp"
+#include "sjis.hpp"
 
 namespace host {
 
@@ -33,10 +34,10 @@ struct ReportStyle {
 
 // A rewritten text as a reader sees it: decoded, escapes hidden (unless raw),
 // marked digits coloured for the terminal or else in brackets.
-std::string show_text(const std::string &text, bool raw, bool colour);
+std::string show_text(Codec &codec, const std::string &text, bool raw, bool colour);
 
 // A returned line as the report lists it.
-std::string show_line(const std::string &line, bool raw, bool colour);
+std::string show_line(Codec &codec, const std::string &line, bool raw, bool colour);
 
 // Writes the report to `to`, the returned commands listed a line at a time
 // from out_path. False where writing (or reading the file back) failed, with
