@@ -178,7 +178,7 @@ const char *const usage_tail =
     "\n"
     "Examples:\n"
     "  digit-tint-host --svg plan.svg examples/floor-plan.txt -- /k3\n"
-    "  digit-tint-host --utf8 --summary -o - - <plan.utf8.txt >back.txt\n";
+    "  digit-tint-host --utf8 --summary -o - - <examples/site-plan.utf8.txt >back.txt\n";
 
 } // namespace
 
