@@ -292,6 +292,8 @@ INSTANTIATE_TEST_SUITE_P(
                     "WHEN after \"=\": --color=auto)",
                     false},
         FailureCase{"flag_with_value", {"--raw=yes", "sel.txt"}, 2, "--raw takes no value", false},
+        FailureCase{
+            "color_equals_nothing", {"--color=", "sel.txt"}, 2, "--color needs a value", false},
 
         FailureCase{"missing_selection", {"nothing.txt"}, 1, "cannot read the selection", false},
         FailureCase{"selection_is_a_directory", {"full"}, 1, "is a directory", false},

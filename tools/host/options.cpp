@@ -114,7 +114,7 @@ bool parse_option(int argc, char **argv, int &i, Options &options, std::string &
         return false;
     }
     if (spec->takes == Takes::value && !joined && i + 1 < argc) value = argv[++i];
-    if (spec->takes == Takes::value && value.empty()) {
+    if ((spec->takes == Takes::value || joined) && value.empty()) {
         error = std::string(name) + " needs a value";
         return false;
     }
