@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
+#include <initializer_list>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -173,6 +174,8 @@ bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
     int report[2];
     if (!out || !err || pipe2(report, O_CLOEXEC) != 0) {
         error = std::string("cannot start ") + tool + ": " + std::strerror(errno);
+        for (std::FILE *file : {out, err})
+            if (file) std::fclose(file);
         return false;
     }
     std::fflush(nullptr);
