@@ -30,7 +30,6 @@ bool set_color(Options &options, std::string_view when, std::string &error) {
 
 // Whole seconds, 1 to a day.
 bool set_timeout(Options &options, std::string_view text, std::string &error) {
-    options.timeout_text = text;
     int seconds = 0;
     for (char c : text) {
         if (c < '0' || c > '9' || seconds > 86400) seconds = -1;
