@@ -24,9 +24,9 @@ std::string tool_script(const fs::path &pid_file, bool ignores_term) {
            "'\n" + (ignores_term ? "while :; do sleep 1; done\n" : "exec sleep 30\n");
 }
 
-// The tool's process id once it has written it; 0 after ten seconds without.
-pid_t tool_pid(const fs::path &pid_file) {
-    for (int tries = 0; tries < 1000 && !fs::exists(pid_file); ++tries)
+// The tool's process id once it has written it; 0 where it has not within `wait`.
+pid_t tool_pid(const fs::path &pid_file, std::chrono::milliseconds wait) {
+    for (auto waited = 0ms; waited < wait && !fs::exists(pid_file); waited += 10ms)
         std::this_thread::sleep_for(10ms);
     return fs::exists(pid_file) ? std::stoi(host_test::read(pid_file)) : 0;
 }
@@ -41,7 +41,8 @@ bool empty(const fs::path &dir) {
 
 struct StopCase {
     const char *title;
-    int signal = 0; // sent to the host while its tool runs; 0: the real tool runs
+    int signal = 0;                // sent to the host while its tool runs
+    bool tool_hangs = signal != 0; // the tool runs until it is ended; else the real tool
     std::vector<std::string> options{};
     bool ignores_term = false;    // the tool outlives SIGTERM
     bool stdout_closed = false;   // the report's reader went away before it was written
@@ -66,18 +67,20 @@ TEST_P(Stops, NoToolRunningAndNoScratchLeft) {
     host_test::write(dir / "tool.sh", tool_script(pid_file, c.ignores_term));
     fs::permissions(dir / "tool.sh", fs::perms::owner_all);
     std::vector<std::string> args = c.options;
-    if (c.signal) args.insert(args.end(), {"--tool", "./tool.sh"});
+    if (c.tool_hangs) args.insert(args.end(), {"--tool", "./tool.sh"});
     args.push_back("sel.txt");
 
     const auto host = host_test::start_host(
         args, dir, {std::nullopt, c.stdout_closed, c.sigpipe_ignored, tmpdir});
     pid_t tool = 0;
     if (c.signal) {
-        tool = tool_pid(pid_file);
+        tool = tool_pid(pid_file, 10s);
         ASSERT_NE(tool, 0) << "the tool never started";
         host->kill(c.signal);
     }
     const host::ToolRun run = host_test::ended(*host);
+    // One stopped before it could tell its id died unseen, or it tells it now.
+    if (c.tool_hangs && !tool) tool = tool_pid(pid_file, 500ms);
     const bool tool_left = running(tool);
     if (tool_left) kill(tool, SIGKILL);
     EXPECT_FALSE(tool_left) << "the tool " << tool << " is still running";
@@ -108,6 +111,23 @@ INSTANTIATE_TEST_SUITE_P(
                  .options = {"-o", "-"},
                  .stdout_closed = true,
                  .status = 128 + SIGPIPE},
+        // nothing of the run can reach a reader that has gone: the tool is stopped
+        StopCase{.title = "closed_pipe_while_tool_runs",
+                 .tool_hangs = true,
+                 .stdout_closed = true,
+                 .status = 128 + SIGPIPE},
+        StopCase{.title = "closed_pipe_while_tool_runs_unsignalled",
+                 .tool_hangs = true,
+                 .stdout_closed = true,
+                 .sigpipe_ignored = true,
+                 .status = 1,
+                 .message = "digit-tint-host: cannot write the report: Broken pipe\n"},
+        StopCase{.title = "closed_pipe_output_unsignalled",
+                 .options = {"-o", "-"},
+                 .stdout_closed = true,
+                 .sigpipe_ignored = true,
+                 .status = 1,
+                 .message = "digit-tint-host: cannot write standard output: Broken pipe\n"},
         StopCase{.title = "closed_pipe_unsignalled",
                  .stdout_closed = true,
                  .sigpipe_ignored = true,

@@ -138,13 +138,14 @@ enum class Waited { ended, timed_out, stopped };
 
 // Waits for pid, polling with growing naps so that a quick tool costs about a
 // millisecond and a stop signal is seen within 50 ms. Past timeout seconds
-// (when above 0) it is killed; after a stop signal it is stopped.
+// (when above 0) it is killed; after a stop signal, or once the reader of
+// standard output has gone (nothing of the run could reach it), it is stopped.
 Waited wait_for(pid_t pid, int &wstatus, double timeout) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
     for (useconds_t nap = 500;; nap = std::min<useconds_t>(nap * 2, 50000)) {
         const pid_t done = waitpid(pid, &wstatus, WNOHANG);
         if (done == pid || (done < 0 && errno != EINTR)) return Waited::ended;
-        if (stop_signal()) {
+        if (stop_signal() || output_closed()) {
             stop_tool(pid, wstatus);
             return Waited::stopped;
         }

@@ -1,5 +1,7 @@
 // digit-tint-host: plays the host's part in one exchange with digit-tint and
 // shows what came back.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -110,6 +112,15 @@ struct Scratch {
     }
 };
 
+// The reader of standard output went away while the tool ran, which
+// stopped the tool: the end and the message of a write that meets it.
+int output_gone(const Options &options, const Scratch &scratch) {
+    scratch.tidy();
+    if (!ignored(SIGPIPE)) end_by(SIGPIPE);
+    const char *what = options.output == "-" ? "standard output" : "the report";
+    return fail(std::string("cannot write ") + what + ": " + std::strerror(EPIPE));
+}
+
 // The report goes to standard output, or to standard error where the
 // returned file takes standard output.
 std::FILE *report_stream(const Options &options) {
@@ -179,6 +190,7 @@ int exchange_once(const Options &options) {
                                   options.timeout);
     scratch.end_if_stopped();
     if (!started) return scratch.tidy(), fail(error);
+    if (exchange.run.stopped) return output_gone(options, scratch);
     return show(options, scratch, exchange, handover);
 }
 

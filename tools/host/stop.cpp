@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <initializer_list>
+#include <poll.h>
 #include <unistd.h>
 
 namespace host {
@@ -31,6 +32,16 @@ void catch_stop_signals() {
 
 int stop_signal() {
     return caught;
+}
+
+bool output_closed() {
+    pollfd out{STDOUT_FILENO, 0, 0};
+    return poll(&out, 1, 0) == 1 && (out.revents & POLLERR);
+}
+
+bool ignored(int signal) {
+    struct sigaction now {};
+    return sigaction(signal, nullptr, &now) == 0 && now.sa_handler == SIG_IGN;
 }
 
 void end_by(int signal) {

@@ -13,6 +13,13 @@ void catch_stop_signals();
 // The first of them caught, 0 while none has come.
 int stop_signal();
 
+// Whether standard output is a pipe whose reader has gone, which the next
+// write would meet as SIGPIPE or EPIPE.
+bool output_closed();
+
+// Whether signal is ignored, as it stays when it was ignored on entry.
+bool ignored(int signal);
+
 // Ends the program by signal, for the parent to see how it ended.
 [[noreturn]] void end_by(int signal);
 
