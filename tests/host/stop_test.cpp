@@ -4,6 +4,7 @@
 // program: with 128 + the signal, or 1 after a write it saw fail.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -33,10 +34,6 @@ pid_t tool_pid(const fs::path &pid_file, std::chrono::milliseconds wait) {
 
 bool running(pid_t pid) {
     return pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH);
-}
-
-bool empty(const fs::path &dir) {
-    return fs::is_empty(dir);
 }
 
 struct StopCase {
@@ -88,7 +85,7 @@ TEST_P(Stops, NoToolRunningAndNoScratchLeft) {
     const std::size_t own = run.err.find("digit-tint-host: ");
     EXPECT_EQ(own == std::string::npos ? "" : run.err.substr(own), c.message);
     const bool kept = std::find(args.begin(), args.end(), "--keep") != args.end();
-    EXPECT_TRUE(empty(tmpdir)) << "a scratch directory is left in " << tmpdir;
+    EXPECT_TRUE(fs::is_empty(tmpdir)) << "a scratch directory is left in " << tmpdir;
     EXPECT_EQ(fs::exists(dir / "kept" / "jwc_temp.txt"), kept);
 }
 
