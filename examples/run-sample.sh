@@ -4,10 +4,10 @@
 #
 #   examples/run-sample.sh [HOST-OPTIONS] [SELECTION] [-- TOOL-SWITCHES]
 #
-# Without a SELECTION it uses examples/floor-plan.txt. The build goes to
-# build/sample without the tests, so it needs only cmake and a C++20 compiler;
-# its log is shown only when it fails. Folders named for --svg and -o files
-# are made first.
+# Without a SELECTION it uses examples/floor-plan.txt; "-" reads it from
+# standard input. The build goes to build/sample without the tests, so it
+# needs only cmake and a C++20 compiler; its log is shown only when it fails.
+# Folders named for --svg and -o files are made first.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
@@ -41,6 +41,7 @@ for arg in "$@"; do
     --svg|--output|-o) expect_value=true output_option=true ;;
     --svg=*|--output=*) mkdir -p "$(dirname "${arg#*=}")" ;;
     --keep|--tool|--timeout) expect_value=true output_option=false ;;
+    -) has_selection=true ;; # the selection on standard input
     -*) ;;
     *) has_selection=true ;;
   esac

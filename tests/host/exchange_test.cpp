@@ -273,6 +273,28 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"no_selection", {}, 2, "no SELECTION given", false},
         FailureCase{"unknown_option", {"--bogus", "sel.txt"}, 2, "unknown option --bogus", false},
         FailureCase{"two_selections", {"sel.txt", "/k3"}, 2, "one SELECTION only", false},
+        // a blank instead of "=" makes WHEN an argument of its own
+        FailureCase{"color_when_apart",
+                    {"--color", "always", "sel.txt"},
+                    2,
+                    "one SELECTION only; tool switches go after \"--\", as in -- /k3 (--color "
+                    "takes WHEN after \"=\": --color=always)",
+                    false},
+        FailureCase{"color_when_apart_after",
+                    {"sel.txt", "--color", "never"},
+                    2,
+                    "(--color takes WHEN after \"=\": --color=never)",
+                    false},
+        FailureCase{"color_when_apart_alone",
+                    {"--color", "auto"},
+                    1,
+                    "cannot read the selection auto: No such file or directory (--color takes "
+                    "WHEN after \"=\": --color=auto)",
+                    false},
+        FailureCase{"flag_with_value", {"--raw=yes", "sel.txt"}, 2, "--raw takes no value", false},
+        FailureCase{
+            "color_equals_nothing", {"--color=", "sel.txt"}, 2, "--color needs a value", false},
+
         FailureCase{"missing_selection", {"nothing.txt"}, 1, "cannot read the selection", false},
         FailureCase{"selection_is_a_directory", {"full"}, 1, "is a directory", false},
         FailureCase{"unencodable_utf8",

@@ -1,5 +1,6 @@
 #include "host_run.hpp"
 
+#include <csignal>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <stdexcept>
@@ -44,15 +45,44 @@ void write(const fs::path &path, const std::string &bytes) {
     ASSERT_NO_THROW(support::write_file(path, bytes));
 }
 
-host::ToolRun run_host(const std::vector<std::string> &args, const fs::path &dir) {
+namespace {
+
+support::Command host_command(const std::vector<std::string> &args, const fs::path &dir,
+                              const HostCall &call) {
     support::Command c;
     c.argv = {HOST_BINARY};
     c.argv.insert(c.argv.end(), args.begin(), args.end());
     c.cwd = dir;
-    c.env = {{"TMPDIR", scratch_root().path().string()}};
-    const support::Exit e = support::run(c);
+    const fs::path tmpdir = call.tmpdir.empty() ? scratch_root().path() : call.tmpdir;
+    c.env = {{"TMPDIR", tmpdir.string()}};
+    c.input = call.input;
+    c.stdout_closed = call.stdout_closed;
+    if (call.sigpipe_ignored) c.ignored_signals = {SIGPIPE};
+    return c;
+}
+
+host::ToolRun as_run(const support::Exit &e) {
     EXPECT_NE(e.status, support::not_started) << e.not_started_why;
-    return host::ToolRun{e.status, e.signal, e.timed_out, e.out, e.err};
+    host::ToolRun run;
+    run.status = e.status, run.signal = e.signal, run.timed_out = e.timed_out;
+    run.out = e.out, run.err = e.err;
+    return run;
+}
+
+} // namespace
+
+host::ToolRun run_host(const std::vector<std::string> &args, const fs::path &dir,
+                       const HostCall &call) {
+    return as_run(support::run(host_command(args, dir, call)));
+}
+
+std::unique_ptr<support::Process> start_host(const std::vector<std::string> &args,
+                                             const fs::path &dir, const HostCall &call) {
+    return std::make_unique<support::Process>(host_command(args, dir, call));
+}
+
+host::ToolRun ended(support::Process &host) {
+    return as_run(host.wait());
 }
 
 std::string report_field(const std::string &report, const std::string &label) {

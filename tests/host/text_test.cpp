@@ -77,7 +77,8 @@ class ShowText : public testing::TestWithParam<Shown> {};
 
 TEST_P(ShowText, AsTheReaderSeesIt) {
     const Shown &c = GetParam();
-    EXPECT_EQ(host::show_text(c.text, c.raw, c.colour), c.expected);
+    host::Codec codec;
+    EXPECT_EQ(host::show_text(codec, c.text, c.raw, c.colour), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

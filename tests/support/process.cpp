@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <grp.h>
+#include <initializer_list>
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/ptrace.h>
@@ -61,11 +62,16 @@ std::vector<std::string> child_environment(const Command &command) {
     _exit(127);
 }
 
-bool set_streams(const Command &command, int out_fd, int err_fd) {
+struct StreamFds {
+    int in, out, err; // -1: /dev/null
+};
+
+bool set_streams(const Command &command, StreamFds fds) {
     const int null = open("/dev/null", O_RDWR | O_CLOEXEC); // the copies on 0..2 stay open
-    if (null < 0 || dup2(null, 0) < 0) return false;
-    if (command.output == Output::discard) out_fd = err_fd = null;
-    return dup2(out_fd, 1) >= 0 && dup2(err_fd, 2) >= 0;
+    if (null < 0 || dup2(fds.in >= 0 ? fds.in : null, 0) < 0) return false;
+    if (command.output == Output::discard) fds.err = null;
+    if (command.output == Output::discard && !command.stdout_closed) fds.out = null;
+    return dup2(fds.out, 1) >= 0 && dup2(fds.err, 2) >= 0;
 }
 
 bool switch_to(unsigned user) {
@@ -73,12 +79,13 @@ bool switch_to(unsigned user) {
 }
 
 // The child's side, between fork and exec: only calls that are safe there.
-[[noreturn]] void become(const Command &command, char *const *argv, char *const *envp, int out_fd,
-                         int err_fd, int report_fd) {
-    if (!set_streams(command, out_fd, err_fd)) fail_in_child(report_fd, open_streams);
+[[noreturn]] void become(const Command &command, char *const *argv, char *const *envp,
+                         StreamFds fds, int report_fd) {
+    if (!set_streams(command, fds)) fail_in_child(report_fd, open_streams);
     if (!command.cwd.empty() && chdir(command.cwd.c_str()) != 0)
         fail_in_child(report_fd, change_directory);
     if (command.as_user && !switch_to(*command.as_user)) fail_in_child(report_fd, switch_user);
+    for (int signal : command.ignored_signals) std::signal(signal, SIG_IGN);
     if (command.peak_rss && ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
         fail_in_child(report_fd, trace_me);
     execvpe(argv[0], argv, envp);
@@ -92,6 +99,26 @@ std::string drain(int fd) {
     for (ssize_t n; (n = read(fd, chunk, sizeof chunk)) > 0;)
         bytes.append(chunk, static_cast<std::size_t>(n));
     return bytes;
+}
+
+// A memory-backed file holding bytes, read from its start; -1 where it cannot be made.
+int file_of(const std::string &bytes) {
+    const int fd = memfd_create("stdin", MFD_CLOEXEC);
+    if (fd < 0) return -1;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + at, bytes.size() - at);
+        if (n <= 0) return close(fd), -1;
+        at += static_cast<std::size_t>(n);
+    }
+    return lseek(fd, 0, SEEK_SET) == 0 ? fd : (close(fd), -1);
+}
+
+// The writing end of a pipe whose reading end is closed already.
+int closed_pipe() {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) return -1;
+    close(ends[0]);
+    return ends[1];
 }
 
 // The traced program's high-water mark of resident memory, from /proc.
@@ -153,8 +180,11 @@ Process::Process(const Command &command) : command_(command), started_(Clock::no
         out_fd_ = memfd_create("stdout", MFD_CLOEXEC);
         err_fd_ = memfd_create("stderr", MFD_CLOEXEC);
     }
+    if (command.input) in_fd_ = file_of(*command.input);
+    if (command.stdout_closed) closed_pipe_fd_ = closed_pipe();
     int report[2];
     if ((command.output == Output::capture && (out_fd_ < 0 || err_fd_ < 0)) ||
+        (command.input && in_fd_ < 0) || (command.stdout_closed && closed_pipe_fd_ < 0) ||
         pipe2(report, O_CLOEXEC) != 0) {
         exit_.not_started_why = std::string("cannot set up: ") + std::strerror(errno);
         return;
@@ -163,8 +193,12 @@ Process::Process(const Command &command) : command_(command), started_(Clock::no
     std::vector<char *> argv = pointers(words), envp = pointers(env);
     std::fflush(nullptr); // the child must not write out what this process holds
     pid_ = fork();
-    if (pid_ == 0) become(command, argv.data(), envp.data(), out_fd_, err_fd_, report[1]);
+    if (pid_ == 0)
+        become(command, argv.data(), envp.data(),
+               {in_fd_, command.stdout_closed ? closed_pipe_fd_ : out_fd_, err_fd_}, report[1]);
     const int fork_error = errno;
+    for (int *fd : {&in_fd_, &closed_pipe_fd_})
+        if (*fd >= 0) close(*fd), *fd = -1;
     close(report[1]);
     Failure failure{};
     const bool failed = pid_ > 0 && read(report[0], &failure, sizeof failure) == sizeof failure;
@@ -182,8 +216,8 @@ Process::~Process() {
         ::kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (out_fd_ >= 0) close(out_fd_);
-    if (err_fd_ >= 0) close(err_fd_);
+    for (int fd : {out_fd_, err_fd_, in_fd_, closed_pipe_fd_})
+        if (fd >= 0) close(fd);
 }
 
 void Process::kill(int signal) const {

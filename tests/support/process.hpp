@@ -24,6 +24,13 @@ struct Command {
     std::optional<unsigned> as_user;      // user and group id to run as (needs root)
     std::chrono::milliseconds timeout{0}; // 0: no limit; then it is killed
     Output output = Output::capture;
+    // Standard input: these bytes where given, else /dev/null.
+    std::optional<std::string> input;
+    // Standard output a pipe whose reading end is closed before the program
+    // writes, as `| head` leaves it once it has read its lines.
+    bool stdout_closed = false;
+    // Signals it starts with ignored, as a shell's `trap '' SIGNAL` passes them on.
+    std::vector<int> ignored_signals;
     // Measures the program's own peak resident memory by stopping it at its
     // exit (ptrace); the timeout does not apply then.
     bool peak_rss = false;
@@ -62,7 +69,7 @@ class Process {
   private:
     Command command_;
     pid_t pid_ = -1;
-    int out_fd_ = -1, err_fd_ = -1;
+    int out_fd_ = -1, err_fd_ = -1, in_fd_ = -1, closed_pipe_fd_ = -1;
     std::chrono::steady_clock::time_point started_;
     Exit exit_;
 };

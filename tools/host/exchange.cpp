@@ -9,30 +9,15 @@
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
-#include <sstream>
+#include <initializer_list>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "stop.hpp"
 
 namespace host {
 
 namespace fs = std::filesystem;
-
-bool read_file(const fs::path &path, std::string &bytes, std::string &error) {
-    std::error_code ec;
-    if (fs::is_directory(path, ec)) {
-        error = path.string() + ": is a directory";
-        return false;
-    }
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    if (f) s << f.rdbuf();
-    if (!f || f.bad()) {
-        error = path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes = s.str();
-    return true;
-}
 
 bool write_file(const fs::path &path, const std::string &bytes, std::string &error) {
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -43,6 +28,34 @@ bool write_file(const fs::path &path, const std::string &bytes, std::string &err
         return false;
     }
     return true;
+}
+
+namespace {
+
+bool copy_stream(std::FILE *in, std::FILE *out) {
+    char chunk[65536];
+    for (std::size_t n; !stop_signal() && (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;)
+        if (std::fwrite(chunk, 1, n, out) != n) return false;
+    return !std::ferror(in) && std::fflush(out) == 0;
+}
+
+} // namespace
+
+bool copy_file_to(const fs::path &from, const std::string &to, std::string &error) {
+    std::FILE *in = std::fopen(from.c_str(), "rb");
+    if (!in) {
+        error = "cannot read " + from.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    std::FILE *out = to == "-" ? stdout : std::fopen(to.c_str(), "wb");
+    bool copied = out && copy_stream(in, out);
+    int why = errno;
+    std::fclose(in);
+    if (out && out != stdout && std::fclose(out) != 0 && copied) copied = false, why = errno;
+    if (!copied)
+        error = "cannot write " + (to == "-" ? std::string("standard output") : to) + ": " +
+                std::strerror(why);
+    return copied;
 }
 
 bool keep_usable(const std::string &keep, std::string &error) {
@@ -108,17 +121,39 @@ std::string drain(std::FILE *file) {
     _exit(127);
 }
 
+// Asks the tool to end, as a host does when its user cancels, and kills it
+// where it is still running a second later.
+void stop_tool(pid_t pid, int &wstatus) {
+    kill(pid, SIGTERM);
+    for (int tries = 0; tries < 100; ++tries) {
+        if (waitpid(pid, &wstatus, WNOHANG) == pid) return;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+}
+
+enum class Waited { ended, timed_out, stopped };
+
 // Waits for pid, polling with growing naps so that a quick tool costs about a
-// millisecond; past timeout seconds (when above 0) it is killed. False then.
-bool wait_for(pid_t pid, int &wstatus, double timeout) {
+// millisecond and a stop signal is seen within 50 ms. Past timeout seconds
+// (when above 0) it is killed; after a stop signal, or once the reader of
+// standard output has gone (nothing of the run could reach it), it is stopped.
+Waited wait_for(pid_t pid, int &wstatus, double timeout) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
     for (useconds_t nap = 500;; nap = std::min<useconds_t>(nap * 2, 50000)) {
-        const pid_t done = waitpid(pid, &wstatus, timeout > 0 ? WNOHANG : 0);
-        if (done == pid || (done < 0 && errno != EINTR)) return true;
+        const pid_t done = waitpid(pid, &wstatus, WNOHANG);
+        if (done == pid || (done < 0 && errno != EINTR)) return Waited::ended;
+        if (stop_signal() || output_closed()) {
+            stop_tool(pid, wstatus);
+            return Waited::stopped;
+        }
         if (timeout > 0 && std::chrono::steady_clock::now() >= deadline) {
             kill(pid, SIGKILL); // cannot be caught: the wait below is short
-            waitpid(pid, &wstatus, 0);
-            return false;
+            while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+            }
+            return Waited::timed_out;
         }
         if (done == 0) usleep(nap);
     }
@@ -140,6 +175,8 @@ bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
     int report[2];
     if (!out || !err || pipe2(report, O_CLOEXEC) != 0) {
         error = std::string("cannot start ") + tool + ": " + std::strerror(errno);
+        for (std::FILE *file : {out, err})
+            if (file) std::fclose(file);
         return false;
     }
     std::fflush(nullptr);
@@ -150,7 +187,9 @@ bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
     bool exec_failed = pid > 0 && read(report[0], &child_errno, sizeof child_errno) > 0;
     close(report[0]);
     int wstatus = 0;
-    run.timed_out = pid > 0 && !wait_for(pid, wstatus, timeout);
+    const Waited waited = pid > 0 ? wait_for(pid, wstatus, timeout) : Waited::ended;
+    run.timed_out = waited == Waited::timed_out;
+    run.stopped = waited == Waited::stopped;
     run.out = drain(out);
     run.err = drain(err);
     std::fclose(out);

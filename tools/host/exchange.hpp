@@ -13,8 +13,9 @@ inline constexpr const char *selection_name = "jwc_temp.txt";
 inline constexpr const char *exchange_name = "JWC_TEMP.TXT";
 inline constexpr const char *work_name = "JWC_TEMP.$$$";
 
-bool read_file(const std::filesystem::path &path, std::string &bytes, std::string &error);
 bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
+// Copies the file from to the file named to, or to standard output for "-".
+bool copy_file_to(const std::filesystem::path &from, const std::string &to, std::string &error);
 
 // Whether keep can serve as the scratch directory: missing, or an empty
 // directory. False with a message naming it otherwise.
@@ -31,12 +32,15 @@ struct ToolRun {
     int status = 0;         // exit status as a shell reports it (0..255)
     int signal = 0;         // the signal that ended the tool, 0 for none
     bool timed_out = false; // killed for running past its time
+    bool stopped = false;   // ended for a stop signal or a closed standard output
     std::string out;        // its standard output
     std::string err;        // its standard error
 };
 
 // Starts tool in dir with the switches and waits for it, at most timeout
 // seconds when that is above 0: then it is killed and run.timed_out set.
+// A stop signal to this program (stop.hpp), or the reader of standard output
+// gone, ends it too, and sets run.stopped.
 // False with a message where the tool could not be started at all.
 bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
               const std::filesystem::path &dir, ToolRun &run, std::string &error,

@@ -1,15 +1,20 @@
 // digit-tint-host: plays the host's part in one exchange with digit-tint and
 // shows what came back.
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 #include "exchange.hpp"
+#include "handover.hpp"
+#include "line_file.hpp"
 #include "options.hpp"
 #include "records.hpp"
 #include "report.hpp"
 #include "sjis.hpp"
+#include "stop.hpp"
 #include "svg.hpp"
 
 namespace {
@@ -27,11 +32,10 @@ int fail_kept(const std::string &message, const fs::path &dir) {
     return fail(message + "; scratch directory kept: " + dir.string());
 }
 
-bool use_colour(ColorWhen when) {
+bool use_colour(ColorWhen when, std::FILE *to) {
     if (when != ColorWhen::auto_) return when == ColorWhen::always;
     const char *no_color = std::getenv("NO_COLOR"), *term = std::getenv("TERM");
-    return isatty(STDOUT_FILENO) && !(no_color && *no_color) &&
-           !(term && !std::strcmp(term, "dumb"));
+    return isatty(fileno(to)) && !(no_color && *no_color) && !(term && !std::strcmp(term, "dumb"));
 }
 
 // The tool's stderr on one line.
@@ -50,91 +54,149 @@ std::string ending(const ToolRun &run) {
 
 // A UTF-8 selection goes over as it is, garbled for the tool; one line says
 // what would have helped.
-void hint_utf8(const std::string &name, const std::string &bytes) {
-    if (!is_shift_jis(bytes) && is_utf8(bytes))
+void hint_utf8(const Options &options, const Handover &handover) {
+    if (!options.utf8 && !handover.shift_jis && handover.utf8)
         std::fprintf(stderr,
                      "digit-tint-host: %s is not Shift_JIS but looks like UTF-8; add --utf8\n",
-                     name.c_str());
-}
-
-// The selection as it goes into the scratch directory.
-bool selection_bytes(const Options &options, std::string &bytes, std::string &error) {
-    std::string file;
-    if (!read_file(options.selection, file, error)) {
-        error = "cannot read the selection " + error;
-        return false;
-    }
-    if (!options.utf8) {
-        hint_utf8(options.selection, file);
-        bytes = file;
-        return true;
-    }
-    if (utf8_to_exchange(file, bytes, error)) return true;
-    error = options.selection + ": " + error;
-    return false;
+                     selection_label(options.selection).c_str());
 }
 
 // The file the tool left for the host: the exchange file, or after a trace
-// run (which leaves that untouched) the work file.
-bool read_back(const fs::path &dir, Exchange &exchange, std::string &bytes, std::string &error) {
+// run (which leaves that untouched) the work file. Counted in one pass, its
+// texts kept where a drawing wants them; the report lists it in another.
+bool read_back(const fs::path &dir, Exchange &exchange, std::vector<std::string> *texts,
+               std::string &error) {
     std::error_code ec;
     exchange.out_name = fs::exists(dir / work_name, ec) ? work_name : exchange_name;
-    if (read_file(dir / exchange.out_name, bytes, error)) return true;
-    error = std::string("the tool handed nothing back (") + error + ")";
+    exchange.out_path = dir / exchange.out_name;
+    LineFile back(exchange.out_path.string());
+    if (!back.opened(error)) {
+        error = "the tool handed nothing back (" + error + ")";
+        return false;
+    }
+    std::string_view line;
+    while (!stop_signal() && back.next(line)) {
+        const std::string_view bare = without_end(line);
+        exchange.out.add(bare, true);
+        if (texts && kind_of(bare) == Kind::text) texts->emplace_back(bare);
+    }
+    if (back.error() == 0) return true;
+    error = "cannot read " + exchange.out_path.string() + " back: " + std::strerror(back.error());
     return false;
 }
 
-bool write_outputs(const Options &options, const Exchange &exchange, const std::string &returned,
+bool write_outputs(const Options &options, const Exchange &exchange,
+                   const std::vector<std::string> &geometry, const std::vector<std::string> &texts,
                    std::string &error) {
-    if (!options.output.empty() && !write_file(options.output, returned, error)) return false;
-    if (!options.svg.empty() &&
-        !write_file(options.svg, svg_drawing(exchange.in, exchange.out), error))
+    if (!options.output.empty() && !copy_file_to(exchange.out_path, options.output, error))
+        return false;
+    if (!options.svg.empty() && !write_file(options.svg, svg_drawing(geometry, texts), error))
         return false;
     return true;
 }
 
-int exchange_once(const Options &options) {
-    std::string selection, error;
-    if (!selection_bytes(options, selection, error)) return fail(error);
+// The scratch directory of a run, removed at its end unless --keep named it.
+struct Scratch {
     fs::path dir;
-    if (!make_scratch(options.keep, dir, error)) return fail(error);
-    const bool keep = !options.keep.empty();
-    const auto tidy = [&] {
+    bool keep = false;
+
+    void tidy() const {
         std::error_code ec;
         if (!keep) fs::remove_all(dir, ec);
-    };
-    if (!write_file(dir / selection_name, selection, error)) return tidy(), fail(error);
+    }
+    // Where a stop signal came: tidy up, then end as the signal would have.
+    void end_if_stopped() const {
+        if (!stop_signal()) return;
+        tidy();
+        end_by(stop_signal());
+    }
+};
 
+// The reader of standard output went away while the tool ran, which
+// stopped the tool: the end and the message of a write that meets it.
+int output_gone(const Options &options, const Scratch &scratch) {
+    scratch.tidy();
+    if (!ignored(SIGPIPE)) end_by(SIGPIPE);
+    const char *what = options.output == "-" ? "standard output" : "the report";
+    return fail(std::string("cannot write ") + what + ": " + std::strerror(EPIPE));
+}
+
+// The report goes to standard output, or to standard error where the
+// returned file takes standard output.
+std::FILE *report_stream(const Options &options) {
+    return options.output == "-" ? stderr : stdout;
+}
+
+Exchange exchange_of(const Options &options, const Scratch &scratch, const Handover &handover) {
     Exchange exchange;
     exchange.selection = options.selection;
     exchange.tool = options.tool.empty() ? default_tool() : options.tool;
     exchange.switches = options.switches;
-    exchange.scratch = dir.string();
-    exchange.kept = keep;
-    exchange.in = split_lines(selection);
+    exchange.scratch = scratch.dir.string();
+    exchange.kept = scratch.keep;
+    exchange.in = handover.tally;
     exchange.timeout = options.timeout;
-    if (!run_tool(exchange.tool, options.switches, dir, exchange.run, error, options.timeout))
-        return tidy(), fail(error);
-    const bool colour = use_colour(options.color);
+    return exchange;
+}
+
+// After the tool ran: the report, then the files asked for.
+int show(const Options &options, const Scratch &scratch, Exchange &exchange,
+         const Handover &handover) {
+    std::string error;
+    std::FILE *to = report_stream(options);
+    const ReportStyle style{options.raw, use_colour(options.color, to), options.summary};
     if (exchange.run.timed_out) {
         exchange.kept = true;
-        std::fputs(report(exchange, options.raw, colour).c_str(), stdout);
+        write_report(to, exchange, style, error);
+        scratch.end_if_stopped();
         return fail_kept("the tool was still running after " + std::to_string(options.timeout) +
                              " s and was killed",
-                         dir);
+                         scratch.dir);
     }
     if (exchange.run.status != 0 || exchange.run.signal)
-        return fail_kept(
-            "the tool " + ending(exchange.run) + " (" + one_line(exchange.run.err) + ")", dir);
-    std::string returned;
-    if (!read_back(dir, exchange, returned, error)) return fail_kept(error, dir);
-    exchange.out = split_lines(returned);
+        return fail_kept("the tool " + ending(exchange.run) + " (" + one_line(exchange.run.err) +
+                             ")",
+                         scratch.dir);
+    std::vector<std::string> texts;
+    if (!read_back(scratch.dir, exchange, options.svg.empty() ? nullptr : &texts, error))
+        return fail_kept(error, scratch.dir);
     // The report first: a file that cannot be written spoils none of it.
-    std::fputs(report(exchange, options.raw, colour).c_str(), stdout);
-    std::fflush(stdout);
-    const bool written = write_outputs(options, exchange, returned, error);
-    tidy();
-    return written ? 0 : fail(error);
+    bool done = write_report(to, exchange, style, error);
+    scratch.end_if_stopped();
+    done = done && write_outputs(options, exchange, handover.geometry, texts, error);
+    scratch.end_if_stopped();
+    scratch.tidy();
+    return done ? 0 : fail(error);
+}
+
+int exchange_once(const Options &options) {
+    std::string error;
+    LineFile selection(options.selection);
+    if (!selection.opened(error))
+        return fail("cannot read the selection " + error +
+                    (options.selection == options.color_word_apart ? color_hint(options) : ""));
+    Scratch scratch;
+    scratch.keep = !options.keep.empty();
+    if (!make_scratch(options.keep, scratch.dir, error)) return fail(error);
+    Handover handover;
+    const bool handed = hand_over(selection, options.selection, options.utf8, !options.svg.empty(),
+                                  scratch.dir / selection_name, handover, error);
+    scratch.end_if_stopped();
+    if (!handed) return scratch.tidy(), fail(error);
+    hint_utf8(options, handover);
+
+    Exchange exchange = exchange_of(options, scratch, handover);
+    const bool started = run_tool(exchange.tool, options.switches, scratch.dir, exchange.run, error,
+                                  options.timeout);
+    scratch.end_if_stopped();
+    if (!started) return scratch.tidy(), fail(error);
+    if (exchange.run.stopped) return output_gone(options, scratch);
+    return show(options, scratch, exchange, handover);
+}
+
+int print(const std::string &text) {
+    std::fputs(text.c_str(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : fail(std::strerror(errno));
 }
 
 } // namespace
@@ -146,13 +208,14 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "digit-tint-host: %s (see --help)\n", error.c_str());
         return 2;
     }
+    if (options.help) return print(usage_text());
+    if (options.version) return print(version_text());
     if (!options.keep.empty() && !keep_usable(options.keep, error)) {
         std::fprintf(stderr, "digit-tint-host: %s\n", error.c_str());
         return 2;
     }
-    if (options.help) {
-        std::fputs(usage_text, stdout);
-        return 0;
-    }
+    // The report can be long; on standard error it is written in blocks too.
+    if (report_stream(options) == stderr) std::setvbuf(stderr, nullptr, _IOFBF, 1 << 16);
+    catch_stop_signals();
     return exchange_once(options);
 }

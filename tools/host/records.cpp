@@ -63,10 +63,14 @@ Kind kind_of(std::string_view line) {
     }
 }
 
-KindCounts count_kinds(const std::vector<std::string> &lines) {
-    KindCounts counts{};
-    for (const auto &line : lines) ++counts[static_cast<std::size_t>(kind_of(line))];
-    return counts;
+void Tally::add(std::string_view line, bool count_runs) {
+    ++lines;
+    const Kind kind = kind_of(line);
+    ++kinds[static_cast<std::size_t>(kind)];
+    TextRecord record;
+    if (!count_runs || kind != Kind::text || !parse_text_record(line, record)) return;
+    for (const Piece &piece : split_marks(record.text))
+        if (piece.pen >= 0) ++runs_by_pen[static_cast<std::size_t>(piece.pen)], ++runs;
 }
 
 std::vector<std::string> split_lines(std::string_view file) {

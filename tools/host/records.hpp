@@ -29,7 +29,18 @@ const char *kind_name(Kind kind);
 Kind kind_of(std::string_view line);
 
 using KindCounts = std::array<std::size_t, static_cast<std::size_t>(Kind::count)>;
-KindCounts count_kinds(const std::vector<std::string> &lines);
+
+// What a pass over a file counts, a line at a time: its lines by kind and,
+// where asked, the marked digit runs by pen.
+struct Tally {
+    std::size_t lines = 0;
+    KindCounts kinds{};
+    std::array<std::size_t, 10> runs_by_pen{};
+    std::size_t runs = 0;
+
+    // line without its end
+    void add(std::string_view line, bool count_runs);
+};
 
 // The lines of an exchange file without their CR LF (or LF) ends.
 std::vector<std::string> split_lines(std::string_view file);

@@ -1,11 +1,14 @@
 #include "report.hpp"
 
-#include <array>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
+#include "handover.hpp"
+#include "line_file.hpp"
 #include "pens.hpp"
-#include "records.hpp"
 #include "sjis.hpp"
+#include "stop.hpp"
 
 namespace host {
 
@@ -29,37 +32,28 @@ std::string field(const char *label, const std::string &value) {
     return head + value + "\n";
 }
 
-std::string kinds(const std::vector<std::string> &lines) {
-    KindCounts counts = count_kinds(lines);
-    std::string text = std::to_string(lines.size());
+std::string kinds(const Tally &tally) {
+    std::string text = std::to_string(tally.lines);
     const char *sep = ": ";
-    for (std::size_t k = 0; k < counts.size(); ++k) {
-        if (counts[k] == 0) continue;
-        text +=
-            sep + std::string(kind_name(static_cast<Kind>(k))) + " " + std::to_string(counts[k]);
+    for (std::size_t k = 0; k < tally.kinds.size(); ++k) {
+        if (tally.kinds[k] == 0) continue;
+        text += sep + std::string(kind_name(static_cast<Kind>(k))) + " " +
+                std::to_string(tally.kinds[k]);
         sep = ", ";
     }
     return text;
 }
 
-std::string marked_runs(const std::vector<std::string> &lines) {
-    std::array<std::size_t, 10> per_pen{};
-    std::size_t total = 0;
-    TextRecord record;
-    for (const auto &line : lines) {
-        if (kind_of(line) != Kind::text || !parse_text_record(line, record)) continue;
-        for (const Piece &piece : split_marks(record.text))
-            if (piece.pen >= 0) ++per_pen[static_cast<std::size_t>(piece.pen)], ++total;
-    }
-    std::string text = std::to_string(total);
+std::string marked_runs(const Tally &tally) {
+    std::string text = std::to_string(tally.runs);
     const char *sep = " (";
-    for (std::size_t pen = 0; pen < per_pen.size(); ++pen) {
-        if (per_pen[pen] == 0) continue;
-        text +=
-            sep + std::string("pen ") + std::to_string(pen) + ": " + std::to_string(per_pen[pen]);
+    for (std::size_t pen = 0; pen < tally.runs_by_pen.size(); ++pen) {
+        if (tally.runs_by_pen[pen] == 0) continue;
+        text += sep + std::string("pen ") + std::to_string(pen) + ": " +
+                std::to_string(tally.runs_by_pen[pen]);
         sep = ", ";
     }
-    return total ? text + ")" : text;
+    return tally.runs ? text + ")" : text;
 }
 
 // Every line of a stream, decoded, under one label.
@@ -90,11 +84,11 @@ std::string ending(const Exchange &exchange) {
 
 } // namespace
 
-std::string show_text(const std::string &text, bool raw, bool colour) {
+std::string show_text(Codec &codec, const std::string &text, bool raw, bool colour) {
     std::string shown;
     for (const Piece &piece : split_marks(text)) {
         if (piece.pen < 0) {
-            shown += sjis_to_utf8(piece.bytes);
+            shown += codec.sjis_to_utf8(piece.bytes);
             continue;
         }
         std::string body = raw ? piece.open + piece.bytes + piece.close : piece.bytes;
@@ -103,17 +97,21 @@ std::string show_text(const std::string &text, bool raw, bool colour) {
     return shown;
 }
 
-std::string show_line(const std::string &line, bool raw, bool colour) {
+std::string show_line(Codec &codec, const std::string &line, bool raw, bool colour) {
     TextRecord record;
-    if (kind_of(line) != Kind::text || !parse_text_record(line, record)) return sjis_to_utf8(line);
+    if (kind_of(line) != Kind::text || !parse_text_record(line, record))
+        return codec.sjis_to_utf8(line);
     std::string shown = record.head;
     for (const auto &number : record.raw) shown += " " + (raw ? number : short_number(number));
-    return shown + " \"" + show_text(record.text, raw, colour);
+    return shown + " \"" + show_text(codec, record.text, raw, colour);
 }
 
-std::string report(const Exchange &exchange, bool raw, bool colour) {
+namespace {
+
+// Everything above the listing.
+std::string head(const Exchange &exchange) {
     const ToolRun &run = exchange.run;
-    std::string text = field("selection", exchange.selection);
+    std::string text = field("selection", selection_label(exchange.selection));
     text += field("tool", tool_command(exchange));
     text += field("scratch", exchange.scratch + (exchange.kept ? " (kept)" : " (removed)"));
     text += field("exit status", ending(exchange));
@@ -125,14 +123,74 @@ std::string report(const Exchange &exchange, bool raw, bool colour) {
     if (exchange.out_name != exchange_name)
         text += field("note", std::string("a trace run: ") + exchange_name +
                                   " still holds the selection; shown is " + exchange.out_name);
-    text.append("\nreturned commands (").append(exchange.out_name).append(")\n");
-    char number[32];
-    for (std::size_t i = 0; i < exchange.out.size(); ++i) {
-        std::snprintf(number, sizeof number, "%4zu  ", i + 1);
-        text += number + show_line(exchange.out[i], raw, colour) + "\n";
-    }
-    if (!run.out.empty()) text.append("\n").append(stream_lines("tool stdout", run.out));
     return text;
+}
+
+// The report's stream, which remembers the first write that failed and why.
+class Writer {
+  public:
+    explicit Writer(std::FILE *to) : to_(to) {}
+
+    // False once a write failed or a stop signal came.
+    bool put(std::string_view text) {
+        if (ok() && std::fwrite(text.data(), 1, text.size(), to_) != text.size())
+            failed_ = errno ? errno : EIO;
+        return ok();
+    }
+    bool flush() {
+        if (!failed_ && std::fflush(to_) != 0) failed_ = errno ? errno : EIO;
+        return ok();
+    }
+    bool ok() const { return !failed_ && !stop_signal(); }
+    std::string why() const {
+        return failed_ ? std::string("cannot write the report: ") + std::strerror(failed_) : "";
+    }
+
+  private:
+    std::FILE *to_;
+    int failed_ = 0;
+};
+
+// The returned commands, numbered, read back a line at a time.
+bool list_commands(Writer &out, const Exchange &exchange, const ReportStyle &style,
+                   std::string &error) {
+    out.put("\nreturned commands (");
+    out.put(exchange.out_name);
+    out.put(")\n");
+    LineFile back(exchange.out_path.string());
+    if (!back.opened(error)) return false;
+    std::string_view line;
+    char number[32];
+    Codec codec;
+    for (std::size_t n = 1; out.ok() && back.next(line); ++n) {
+        std::snprintf(number, sizeof number, "%4zu  ", n);
+        out.put(number);
+        out.put(show_line(codec, std::string(without_end(line)), style.raw, style.colour) + "\n");
+    }
+    if (back.error() != 0)
+        error =
+            "cannot read " + exchange.out_path.string() + " back: " + std::strerror(back.error());
+    return out.ok() && error.empty();
+}
+
+} // namespace
+
+bool write_report(std::FILE *to, const Exchange &exchange, const ReportStyle &style,
+                  std::string &error) {
+    Writer out(to);
+    out.put(head(exchange));
+    const bool listing = !exchange.run.timed_out && !style.summary;
+    if (listing && !list_commands(out, exchange, style, error)) {
+        if (error.empty()) error = out.why();
+        return false;
+    }
+    if (!exchange.run.out.empty()) {
+        out.put("\n");
+        out.put(stream_lines("tool stdout", exchange.run.out));
+    }
+    out.flush();
+    error = out.why();
+    return out.ok();
 }
 
 } // namespace host

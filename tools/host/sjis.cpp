@@ -9,7 +9,6 @@ namespace host {
 
 namespace {
 
-// One conversion descriptor per direction, opened on first use.
 iconv_t open_iconv(const char *to, const char *from) {
     iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -19,19 +18,10 @@ iconv_t open_iconv(const char *to, const char *from) {
     return cd;
 }
 
-iconv_t to_sjis() {
-    static iconv_t cd = open_iconv("CP932", "UTF-8");
-    return cd;
-}
-
-iconv_t to_utf8() {
-    static iconv_t cd = open_iconv("UTF-8", "CP932");
-    return cd;
-}
-
 // Converts as much of in as it can and appends it to out. Returns the number
 // of input bytes consumed; less than in.size() means the byte there failed.
-std::size_t convert(iconv_t cd, std::string_view in, std::string &out) {
+std::size_t convert(void *descriptor, std::string_view in, std::string &out) {
+    const auto cd = static_cast<iconv_t>(descriptor);
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char *src = const_cast<char *>(in.data());
     std::size_t src_left = in.size();
@@ -87,22 +77,34 @@ std::string why_not_encoded(std::string_view text, std::size_t at, std::size_t l
 
 } // namespace
 
+Codec::Codec() : to_sjis_(open_iconv("CP932", "UTF-8")), to_utf8_(open_iconv("UTF-8", "CP932")) {}
+
+Codec::~Codec() {
+    iconv_close(static_cast<iconv_t>(to_sjis_));
+    iconv_close(static_cast<iconv_t>(to_utf8_));
+}
+
+bool Codec::utf8_line_to_exchange(std::string_view text, std::size_t line, std::string &exchange,
+                                  std::string &error) {
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    const std::size_t done = convert(to_sjis_, text, exchange);
+    if (done < text.size()) {
+        error = why_not_encoded(text, done, line);
+        return false;
+    }
+    exchange += "\r\n";
+    return true;
+}
+
 bool utf8_to_exchange(std::string_view utf8, std::string &exchange, std::string &error) {
     if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
     exchange.clear();
-    std::size_t line = 0;
-    while (!utf8.empty()) {
-        ++line;
-        std::size_t end = utf8.find('\n');
-        std::string_view text = utf8.substr(0, end);
+    Codec codec;
+    for (std::size_t line = 1; !utf8.empty(); ++line) {
+        const std::size_t end = utf8.find('\n');
+        const std::string_view text = utf8.substr(0, end);
         utf8.remove_prefix(end == std::string_view::npos ? utf8.size() : end + 1);
-        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-        std::size_t done = convert(to_sjis(), text, exchange);
-        if (done < text.size()) {
-            error = why_not_encoded(text, done, line);
-            return false;
-        }
-        exchange += "\r\n";
+        if (!codec.utf8_line_to_exchange(text, line, exchange, error)) return false;
     }
     return true;
 }
@@ -128,10 +130,10 @@ std::string escape_controls(const std::string &text) {
 
 } // namespace
 
-std::string sjis_to_utf8(std::string_view sjis) {
+std::string Codec::sjis_to_utf8(std::string_view sjis) {
     std::string out;
     while (!sjis.empty()) {
-        std::size_t done = convert(to_utf8(), sjis, out);
+        std::size_t done = convert(to_utf8_, sjis, out);
         if (done == sjis.size()) break;
         char shown[8];
         std::snprintf(shown, sizeof shown, "\\x%02X", static_cast<unsigned char>(sjis[done]));
@@ -141,9 +143,13 @@ std::string sjis_to_utf8(std::string_view sjis) {
     return escape_controls(out);
 }
 
-bool is_shift_jis(std::string_view bytes) {
+bool Codec::is_shift_jis(std::string_view bytes) {
     std::string decoded;
-    return convert(to_utf8(), bytes, decoded) == bytes.size();
+    return convert(to_utf8_, bytes, decoded) == bytes.size();
+}
+
+std::string sjis_to_utf8(std::string_view sjis) {
+    return Codec().sjis_to_utf8(sjis);
 }
 
 bool is_utf8(std::string_view bytes) {

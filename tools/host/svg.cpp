@@ -140,13 +140,13 @@ void scale_sizes(std::vector<Text> &found, Box &box) {
     }
 }
 
-std::string text_element(const Text &t) {
+std::string text_element(Codec &codec, const Text &t) {
     const std::string x = num(t.record.number[0]), y = num(-t.record.number[1]);
     std::string svg = "<text x=\"" + x + "\" y=\"" + y + "\" font-size=\"" + num(t.size) + "\"";
     if (t.angle != 0) svg += " transform=\"rotate(" + num(-t.angle) + " " + x + " " + y + ")\"";
     svg += ">";
     for (const Piece &piece : split_marks(t.record.text)) {
-        std::string shown = xml_escape(sjis_to_utf8(piece.bytes));
+        std::string shown = xml_escape(codec.sjis_to_utf8(piece.bytes));
         if (piece.pen < 0)
             svg += shown;
         else
@@ -232,7 +232,8 @@ std::string svg_drawing(const std::vector<std::string> &in, const std::vector<st
     // Dots of 2.5 pixels' radius, whatever the drawing's units.
     svg += "<g class=\"geometry\">\n" + geometry + dots(points, 2.5 / scale) + "</g>\n<g fill=\"" +
            text_rgb + "\">\n";
-    for (const Text &t : found) svg += text_element(t);
+    Codec codec;
+    for (const Text &t : found) svg += text_element(codec, t);
     svg += "</g>\n</svg>\n";
     return svg + legend(pens, plan_h, page_w) + "</svg>\n";
 }
