@@ -46,8 +46,7 @@ char *put_number(char *p, const RecordNumber &n) {
 char *build_record_line(char *p, const TextRecord &record, char pen, std::string_view &marked) {
     *p++ = record.head[0];
     *p++ = record.head[1];
-    for (const RecordNumber *n : {&record.x, &record.y, &record.dx, &record.dy})
-        p = put_number(p, *n);
+    for (const RecordNumber &n : record.numbers) p = put_number(p, n);
     *p++ = ' ';
     *p++ = '"';
     marked = {p, mark_digit_runs(record.text, pen, reinterpret_cast<unsigned char *>(p))};
@@ -60,8 +59,8 @@ void scan_text_record(RecordLine line, TextRecord &record) {
     // "%2c" stops at a NUL: a head byte it did not reach keeps its old value.
     for (std::size_t i = 0; i < 2 && line[i] != '\0'; ++i) record.head[i] = line[i];
     const char *p = text_from(line, 2);
-    for (RecordNumber *n : {&record.x, &record.y, &record.dx, &record.dy})
-        if (!scan_number(p, *n)) return;
+    for (RecordNumber &n : record.numbers)
+        if (!scan_number(p, n)) return;
     stream::scan::skip_space(p);
     if (*p == '"') keep_text(record, p + 1, line.data() + line.size());
 }

@@ -25,7 +25,7 @@ inline double value_of(const RecordNumber &n) {
 struct TextRecord {
     static constexpr int cut_length = 231; // the longest text written back
     char head[3] = {'c', 'h', '\0'};       // the record line's first two bytes
-    RecordNumber x, y, dx, dy;
+    RecordNumber numbers[4];               // x, y, dx, dy
     // What of the line after the opening quote is written back: up to its
     // line end, a CR or a NUL, and at most cut_length bytes; terminated.
     unsigned char text[cut_length + 1] = {};

@@ -50,9 +50,10 @@ void show_text_record(const RunState &run, char pen, std::string_view marked) {
                         ") /K(", run.pen_switch, ") /S(", t.word, ") /P(",
                         stream::Fixed{t.angle, 2}, ")\n#        input(ChSTR) = Head(", r.head,
                         ")  ChSTR(", std::string_view(reinterpret_cast<const char *>(r.text)),
-                        ")\n#        input(ChX,ChY)=(", one_decimal(value_of(r.x)), ", ",
-                        one_decimal(value_of(r.y)), ") (ChDX,ChDY)=(", one_decimal(value_of(r.dx)),
-                        ", ", one_decimal(value_of(r.dy)), ")\n#         Free cn0 size: W(",
+                        ")\n#        input(ChX,ChY)=(", one_decimal(value_of(r.numbers[0])), ", ",
+                        one_decimal(value_of(r.numbers[1])), ") (ChDX,ChDY)=(",
+                        one_decimal(value_of(r.numbers[2])), ", ",
+                        one_decimal(value_of(r.numbers[3])), ")\n#         Free cn0 size: W(",
                         one_decimal(size.width), ") H(", one_decimal(size.height), ") D(",
                         one_decimal(size.spacing), ") Pen(", size.colour, ")\n"));
     stream::LineBuf b = stream::line_of("#  iMode3(", run.pen_switch, ")  pen(0x",
