@@ -205,6 +205,10 @@ const std::string over_the_limit = std::string("hq\r\n") + [] {
     return lines;
 }();
 
+void host_leaves_too_many_lines(const fs::path &dir, const fs::path &) {
+    support::write_file(dir / "jwc_temp.txt", over_the_limit);
+}
+
 const std::string overflow_line =
     "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000\r\n";
 
@@ -399,10 +403,7 @@ INSTANTIATE_TEST_SUITE_P(
                 .needs = Needs::native,
                 .wrapper = file_size_limit},
         Planted{.name = "overflow_line_on_a_full_disk",
-                .plant =
-                    [](const fs::path &d, const fs::path &) {
-                        support::write_file(d / "jwc_temp.txt", over_the_limit);
-                    },
+                .plant = host_leaves_too_many_lines,
                 .status = -1,
                 .err = cannot_open_work,
                 .files = {{"JWC_TEMP.TXT", over_the_limit}},
@@ -411,19 +412,13 @@ INSTANTIATE_TEST_SUITE_P(
                 .wrapper = e2e::failing_calls("write:error=ENOSPC:when=1")},
         // the records' failed write goes with them: the overflow line is whole
         Planted{.name = "overflow_after_a_failed_write_of_the_records",
-                .plant =
-                    [](const fs::path &d, const fs::path &) {
-                        support::write_file(d / "jwc_temp.txt", over_the_limit);
-                    },
+                .plant = host_leaves_too_many_lines,
                 .status = 1,
                 .files = {{"JWC_TEMP.TXT", over_the_limit}, {"JWC_TEMP.$$$", overflow_line}},
                 .needs = Needs::failing_call,
                 .wrapper = e2e::failing_calls("write:error=ENOSPC:when=1")},
         Planted{.name = "overflow_where_the_work_file_cannot_be_emptied",
-                .plant =
-                    [](const fs::path &d, const fs::path &) {
-                        support::write_file(d / "jwc_temp.txt", over_the_limit);
-                    },
+                .plant = host_leaves_too_many_lines,
                 .status = -1,
                 .err = cannot_open_work,
                 .files = {{"JWC_TEMP.TXT", over_the_limit}},

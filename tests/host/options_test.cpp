@@ -37,13 +37,13 @@ TEST(Help, ListsEveryOptionOfTheTableAndTouchesNothing) {
         const host::ToolRun run = host_test::run_host({asked}, dir);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.err, "");
-        for (const host::OptionSpec &spec : host::option_table()) {
-            std::string label = std::string("  ").append(spec.names);
-            if (spec.takes == host::Takes::value) label.append(" ").append(spec.value);
-            if (spec.takes == host::Takes::optional_value)
-                label.append("[=").append(spec.value).append("]");
+        for (const host::OptionSpec &entry : host::option_table()) {
+            std::string label = std::string("  ").append(entry.names);
+            if (entry.takes == host::Takes::value) label.append(" ").append(entry.value);
+            if (entry.takes == host::Takes::optional_value)
+                label.append("[=").append(entry.value).append("]");
             EXPECT_TRUE(has_line_starting(run.out, label.append(" "))) << label << "\n" << run.out;
-            const std::string_view first_line = spec.help.substr(0, spec.help.find('\n'));
+            const std::string_view first_line = entry.help.substr(0, entry.help.find('\n'));
             EXPECT_NE(run.out.find(first_line), std::string::npos) << first_line;
         }
         for (const char *part : {"NO_COLOR", "Exit status:", "  0 ", "  1 ", "  2 ", "128+N",
@@ -57,10 +57,10 @@ TEST(Help, ListsEveryOptionOfTheTableAndTouchesNothing) {
 
 // Each spelling in the table is one the parser takes.
 TEST(Options, EverySpellingOfTheTableParses) {
-    for (const host::OptionSpec &spec : host::option_table())
-        for (std::string_view name : host::spellings(spec)) {
+    for (const host::OptionSpec &entry : host::option_table())
+        for (std::string_view name : host::spellings(entry)) {
             std::vector<std::string> words{"digit-tint-host", std::string(name)};
-            if (spec.takes == host::Takes::value) words.push_back(name == "--timeout" ? "5" : "x");
+            if (entry.takes == host::Takes::value) words.push_back(name == "--timeout" ? "5" : "x");
             words.push_back("sel.txt");
             std::vector<char *> argv;
             for (auto &w : words) argv.push_back(w.data());

@@ -84,9 +84,9 @@ const OptionSpec table[] = {
 };
 
 const OptionSpec *find_option(std::string_view name) {
-    for (const OptionSpec &spec : table) {
-        const auto names = spellings(spec);
-        if (std::find(names.begin(), names.end(), name) != names.end()) return &spec;
+    for (const OptionSpec &entry : table) {
+        const auto names = spellings(entry);
+        if (std::find(names.begin(), names.end(), name) != names.end()) return &entry;
     }
     return nullptr;
 }
@@ -102,25 +102,25 @@ bool parse_option(int argc, char **argv, int &i, Options &options, std::string &
     const std::string_view name = arg.substr(0, arg.find('='));
     const bool joined = name.size() < arg.size();
     const std::string_view joined_value = joined ? arg.substr(name.size() + 1) : "";
-    const OptionSpec *spec = find_option(name);
-    if (!spec) {
+    const OptionSpec *entry = find_option(name);
+    if (!entry) {
         error = "unknown option " + std::string(arg);
         return false;
     }
     std::string_view value = joined_value;
-    if (spec->takes == Takes::nothing && joined) {
+    if (entry->takes == Takes::nothing && joined) {
         error = std::string(name) + " takes no value";
         return false;
     }
-    if (spec->takes == Takes::value && !joined && i + 1 < argc) value = argv[++i];
-    if ((spec->takes == Takes::value || joined) && value.empty()) {
+    if (entry->takes == Takes::value && !joined && i + 1 < argc) value = argv[++i];
+    if ((entry->takes == Takes::value || joined) && value.empty()) {
         error = std::string(name) + " needs a value";
         return false;
     }
-    if (spec->takes == Takes::optional_value && !joined && i + 1 < argc &&
+    if (entry->takes == Takes::optional_value && !joined && i + 1 < argc &&
         is_color_word(argv[i + 1]))
         options.color_word_apart = argv[i + 1];
-    return spec->apply(options, value, error);
+    return entry->apply(options, value, error);
 }
 
 bool parse_arguments(int argc, char **argv, Options &options, std::string &error) {
@@ -146,10 +146,10 @@ bool parse_arguments(int argc, char **argv, Options &options, std::string &error
     return true;
 }
 
-std::string label(const OptionSpec &spec) {
-    std::string text(spec.names);
-    if (spec.takes == Takes::value) text.append(" ").append(spec.value);
-    if (spec.takes == Takes::optional_value) text.append("[=").append(spec.value).append("]");
+std::string label(const OptionSpec &entry) {
+    std::string text(entry.names);
+    if (entry.takes == Takes::value) text.append(" ").append(entry.value);
+    if (entry.takes == Takes::optional_value) text.append("[=").append(entry.value).append("]");
     return text;
 }
 
@@ -185,9 +185,9 @@ std::span<const OptionSpec> option_table() {
     return table;
 }
 
-std::vector<std::string_view> spellings(const OptionSpec &spec) {
+std::vector<std::string_view> spellings(const OptionSpec &entry) {
     std::vector<std::string_view> names;
-    for (std::string_view rest = spec.names; !rest.empty();) {
+    for (std::string_view rest = entry.names; !rest.empty();) {
         const std::size_t comma = rest.find(", ");
         names.push_back(rest.substr(0, comma));
         rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 2);
@@ -208,12 +208,12 @@ std::string color_hint(const Options &options) {
 
 std::string usage_text() {
     std::size_t width = 0;
-    for (const OptionSpec &spec : table) width = std::max(width, label(spec).size());
+    for (const OptionSpec &entry : table) width = std::max(width, label(entry).size());
     std::string text = usage_head;
-    for (const OptionSpec &spec : table) {
-        std::string head = "  " + label(spec);
+    for (const OptionSpec &entry : table) {
+        std::string head = "  " + label(entry);
         head.resize(width + 4, ' ');
-        std::string_view help = spec.help;
+        std::string_view help = entry.help;
         for (std::size_t end; (end = help.find('\n')) != std::string_view::npos;) {
             text.append(head).append(help.substr(0, end)).append("\n");
             help.remove_prefix(end + 1);

@@ -44,7 +44,7 @@ struct OptionSpec {
 std::span<const OptionSpec> option_table();
 
 // The spellings of one option: "-o, --output" gives "-o" and "--output".
-std::vector<std::string_view> spellings(const OptionSpec &spec);
+std::vector<std::string_view> spellings(const OptionSpec &entry);
 
 // False with a one-line message on a command line it cannot use.
 bool parse_options(int argc, char **argv, Options &options, std::string &error);
