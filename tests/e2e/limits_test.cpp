@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/files.hpp"
 #include "support/same_bytes.hpp"
@@ -20,10 +21,10 @@ std::string text_out(const std::string &text) {
     return "ch 1.000000000 2.000000000 3.000000000 4.000000000 \"" + text + "\r\n";
 }
 
-e2e::Outcome run_on(const std::string &input) {
+e2e::Outcome run_on(const std::string &input, const std::vector<std::string> &args = {}) {
     const support::ScratchDir dir("limits");
     support::write_file(dir / "jwc_temp.txt", input);
-    return e2e::run_tool(dir.path(), {}); // the outcome holds every file's bytes
+    return e2e::run_tool(dir.path(), args); // the outcome holds every file's bytes
 }
 
 std::string repeat_lines(const std::string &line, int n) {
@@ -42,9 +43,13 @@ TEST(LineLimit, ExactlyTheLimitIsProcessed) {
                       repeat_lines(text_out("R^$51"), 150000) + closing_default);
 }
 
-TEST(LineLimit, OneLineMoreGivesTheOverflowLineAndLeavesTheInput) {
+// A normal run learns the count as it reads, a trace level counts first:
+// the same overflow line either way.
+class OneLineMore : public testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(OneLineMore, GivesTheOverflowLineAndLeavesTheInput) {
     const std::string input = repeat_lines("#\r\n", 150001);
-    const e2e::Outcome o = run_on(input);
+    const e2e::Outcome o = run_on(input, GetParam());
     EXPECT_EQ(o.status, 1);
     EXPECT_EQ(o.err, "");
     EXPECT_EQ(o.files.size(), 2u);
@@ -53,6 +58,11 @@ TEST(LineLimit, OneLineMoreGivesTheOverflowLineAndLeavesTheInput) {
         o.files.at("JWC_TEMP.$$$"),
         "he  \x97\x76\x91\x66\x90\x94\x83\x49\x81\x5B\x83\x6F\x81\x5B    MAX=150000\r\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Levels, OneLineMore,
+                         testing::Values(std::vector<std::string>{},
+                                         std::vector<std::string>{"/t1"},
+                                         std::vector<std::string>{"/t5"}));
 
 TEST(LineLimit, ALongLineCountsOncePerPiece) {
     // 75000 lines of 300 bytes are 150000 reads: still within the limit
