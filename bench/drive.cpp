@@ -227,7 +227,6 @@ void measure_all(const Options &o, const fs::path &work) {
     std::printf("ratio to cp at %ld lines, middle half of the pairs: %.2f to %.2f\n", largest.lines,
                 largest.ratio_q1, largest.ratio_q3);
     std::vector<Goal> goals = {
-        {"median ratio to cp", largest.ratio, 3.0, ""},
         {"median ratio to the floor", largest.floor_ratio, 2.0, ""},
         {"peak RSS spread", static_cast<double>(max_rss - min_rss), 1024, "KiB"}};
     if (o.callgrind) {
