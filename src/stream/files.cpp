@@ -47,7 +47,7 @@ template <class Call> bool retried(Call call) {
 
 } // namespace
 
-// Shared for reading and writing, as the C runtime's fopen opens a file.
+// Others may read and write the file meanwhile, as with the C runtime's fopen.
 std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     HANDLE h = INVALID_HANDLE_VALUE;
     if (!retried([&] {
