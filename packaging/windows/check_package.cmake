@@ -2,8 +2,8 @@
 #       -DOBJDUMP=<objdump> -DWINDRES=<windres> -P check_package.cmake
 # Packs the Windows zip afresh and checks what a user unpacks: exactly these
 # files in one folder, the guides and the license with CR LF line ends, the
-# guides with a byte order mark, and an .exe that needs only system DLLs,
-# carries its manifest and loads on the oldest Windows the guides name.
+# guides with a byte order mark, and an .exe that imports KERNEL32 and msvcrt
+# alone, carries its manifest and loads on the oldest Windows the guides name.
 set(work ${BUILD_DIR}/package-check)
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work}/unpacked)

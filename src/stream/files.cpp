@@ -6,8 +6,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <sys/stat.h>
 #include <windows.h>
+
+#include <algorithm>
 #else
 #include <dirent.h>
 #include <fcntl.h>
@@ -19,13 +20,51 @@ namespace stream {
 
 #ifdef _WIN32
 
+namespace {
+
+// A virus scanner or a search indexer opens a file the moment it is written
+// and holds it for a few to a few hundred milliseconds. Meanwhile a rename
+// of it or over it, or an open of it, fails with one of these errors.
+bool held_for_now(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+// Makes the call, and while it fails as it does on a held file makes it
+// again after short, growing pauses, for about a second in all; true once it
+// succeeds. Any other error, a missing file among them, ends it at once.
+template <class Call> bool retried(Call call) {
+    constexpr ULONGLONG budget_ms = 1000;
+    constexpr DWORD longest_pause_ms = 200;
+    const ULONGLONG start = GetTickCount64();
+    for (DWORD pause_ms = 2;; pause_ms = std::min(2 * pause_ms, longest_pause_ms)) {
+        if (call()) return true;
+        const ULONGLONG waited = GetTickCount64() - start;
+        if (!held_for_now(GetLastError()) || waited >= budget_ms) return false;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause_ms, budget_ms - waited)));
+    }
+}
+
+} // namespace
+
+// Others may read and write the file meanwhile, as with the C runtime's fopen.
 std::FILE *open_regular_file(const char *name, unsigned &permissions) {
-    std::FILE *file = std::fopen(name, "rb");
-    struct _stat64 st;
-    if (file && (_fstat64(_fileno(file), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG)) {
-        std::fclose(file);
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (!retried([&] {
+            h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+            return h != INVALID_HANDLE_VALUE;
+        }))
+        return nullptr;
+    const int fd = GetFileType(h) == FILE_TYPE_DISK
+                       ? _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY)
+                       : -1;
+    if (fd < 0) {
+        CloseHandle(h);
         return nullptr;
     }
+    std::FILE *file = _fdopen(fd, "rb");
+    if (!file) _close(fd);
     permissions = 0666;
     return file;
 }
@@ -85,7 +124,7 @@ bool remove_own_file(const char *name) {
 
 bool replace_file(const char *from, const char *to) {
     // The C runtime's rename refuses an existing target here.
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+    return retried([&] { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0; });
 }
 
 bool name_exists(const char *name) {

@@ -10,6 +10,8 @@ namespace stream {
 
 // Opens name for reading if it is a regular file, without waiting on a pipe
 // or a device, and gives its read, write and execute bits; null otherwise.
+// On Windows an open refused as for a file another program holds for a
+// moment (a virus scanner) is tried again for about a second.
 std::FILE *open_regular_file(const char *name, unsigned &permissions);
 
 // Creates name as a new, empty regular file for writing, exclusively and
@@ -33,7 +35,9 @@ void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
 bool remove_own_file(const char *name);
 
 // Renames from to to, replacing an existing to in one step on every platform,
-// so that a reader of to sees either the old file or the new one.
+// so that a reader of to sees either the old file or the new one. On Windows
+// a rename refused while another program holds either file for a moment is
+// tried again for about a second; a missing from fails at once.
 bool replace_file(const char *from, const char *to);
 
 // Whether anything (a file, a directory, a link) stands under name.

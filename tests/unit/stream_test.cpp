@@ -9,6 +9,14 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#define NOGDI // whose TextOut macro would rename stream::TextOut
+#include <windows.h>
+
+#include <chrono>
+#include <thread>
+#endif
+
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
 #include "support/same_bytes.hpp"
@@ -81,6 +89,40 @@ TEST(OpenIn, RefusesWhatCannotBeRead) {
     EXPECT_FALSE(stream::open_in(in, temp_file("missing").string().c_str()));
     EXPECT_FALSE(stream::open_in(in, fs::temp_directory_path().string().c_str()));
 }
+
+#ifdef _WIN32
+// The exchange file opened while this process holds it without sharing, as a
+// virus scanner may for a moment: for hold_ms, or until the open gave up.
+// How long the open took, in seconds.
+double open_while_held(DWORD hold_ms, bool &opened) {
+    const fs::path path = temp_file("held");
+    std::ofstream(path, std::ios::binary) << "a\r\n";
+    const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    std::thread holder([h, hold_ms] {
+        Sleep(hold_ms);
+        CloseHandle(h);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    stream::TextIn in;
+    opened = stream::open_in(in, path.string().c_str());
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    stream::close_in(in);
+    holder.join();
+    fs::remove(path);
+    return took.count();
+}
+
+TEST(OpenIn, WaitsAboutASecondForAHeldFile) {
+    bool opened = false;
+    EXPECT_LT(open_while_held(150, opened), 0.5);
+    EXPECT_TRUE(opened);
+    const double gave_up = open_while_held(1500, opened);
+    EXPECT_FALSE(opened);
+    EXPECT_GT(gave_up, 0.9);
+    EXPECT_LT(gave_up, 1.3);
+}
+#endif
 
 std::string written(const std::vector<std::string> &pieces, bool end_line) {
     const fs::path path = temp_file("out");

@@ -1,0 +1,202 @@
+// On Windows a virus scanner or an indexer opens a file the moment it is
+// written and holds it for a moment; a rename of it or over it fails
+// meanwhile. The Windows tool tries such a call again for about a second, so
+// a brief hold costs a run nothing, and a long one fails it as before, about
+// a second later. hold_file (a Windows program, DIGIT_TINT_HOLD_FILE) plays
+// the scanner under Wine; elsewhere these tests are skipped.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "support/files.hpp"
+#include "support/same_bytes.hpp"
+#include "support/scratch.hpp"
+#include "support/selection.hpp"
+#include "tool_run.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::string>;
+
+const std::string ready = "hold-ready"; // beside the working directory
+
+// Large enough that the work file stands long enough for hold_file to see it.
+const std::string &selection() {
+    static const std::string lines = support::selection(50000, 23);
+    return lines;
+}
+
+// The files one unheld run leaves of the selection.
+const Files &unheld_result() {
+    static const Files files = [] {
+        const support::ScratchDir dir("held-reference");
+        support::write_file(dir / "jwc_temp.txt", selection());
+        return e2e::run_tool(dir.path(), {}).files;
+    }();
+    return files;
+}
+
+// Where the file is held: before the run starts, or once the run's own work
+// file is there (the take-over is done, the result is being written).
+struct HeldAt {
+    const char *name;
+    const char *file; // "*": the name found by after
+    const char *after = nullptr;
+};
+
+void PrintTo(const HeldAt &h, std::ostream *os) {
+    *os << h.name;
+}
+
+const HeldAt take_over{"take_over", "jwc_temp.txt"};
+const HeldAt work_file{"work_file", "*", "JWC_TEMP.$$$.*"};
+const HeldAt hand_back{"hand_back", "JWC_TEMP.TXT", "JWC_TEMP.$$$.*"};
+
+// hold_file started in dir, the tool's emulator in front of it; returns once
+// it holds the file, or watches for the name to hold.
+std::unique_ptr<support::Process> start_holding(const fs::path &dir, const HeldAt &at, int ms) {
+    support::Command c;
+    std::istringstream emulator(std::getenv("DIGIT_TINT_EMULATOR"));
+    for (std::string word; emulator >> word;) c.argv.push_back(word);
+    c.argv.insert(c.argv.end(), {std::getenv("DIGIT_TINT_HOLD_FILE"), std::to_string(ms), at.file,
+                                 "..\\" + ready});
+    if (at.after) c.argv.push_back(at.after);
+    c.cwd = dir;
+    c.timeout = std::chrono::minutes(1);
+    auto holder = std::make_unique<support::Process>(c);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!fs::exists(dir.parent_path() / ready) && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    return holder;
+}
+
+class HeldFile : public testing::TestWithParam<HeldAt> {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DIGIT_TINT_HOLD_FILE") || !std::getenv("DIGIT_TINT_EMULATOR"))
+            GTEST_SKIP() << "only the Windows tool under Wine retries a held file";
+    }
+};
+
+using HeldBriefly = HeldFile;
+using HeldLong = HeldFile;
+
+TEST_P(HeldBriefly, CostsTheRunNothing) {
+    const Files &want = unheld_result();
+    const support::ScratchDir scratch(std::string("held-briefly-") + GetParam().name);
+    const fs::path dir = scratch / "work";
+    fs::create_directory(dir);
+    support::write_file(dir / "jwc_temp.txt", selection());
+    const auto holder = start_holding(dir, GetParam(), 200);
+    const support::Exit run = e2e::run_tool_alone(dir, {});
+    const support::Exit held = holder->wait();
+    ASSERT_EQ(held.status, 0) << "hold_file held nothing: " << held.err;
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+    EXPECT_SAME_FILES(support::read_files(dir), want);
+}
+
+INSTANTIATE_TEST_SUITE_P(At, HeldBriefly, testing::Values(take_over, work_file, hand_back),
+                         [](const auto &p) { return std::string(p.param.name); });
+
+struct Failed {
+    std::string err;
+    Files files;
+};
+
+// A file held for 5 s: the run gives up after about a second, with the
+// message and status of a file that cannot be moved, and the selection where
+// it was: under the host's name, or in the exchange file with the whole
+// result beside it in the work file.
+TEST_P(HeldLong, FailsAfterAboutASecond) {
+    const HeldAt &at = GetParam();
+    const Failed want =
+        std::string(at.name) == take_over.name
+            ? Failed{"Cannot open file: jwc_temp.txt \n", {{"jwc_temp.txt", selection()}}}
+            : Failed{"Cannot open file: JWC_TEMP.TXT \n",
+                     {{"JWC_TEMP.TXT", selection()},
+                      {"JWC_TEMP.$$$", unheld_result().at("JWC_TEMP.TXT")}}};
+    const support::ScratchDir scratch(std::string("held-long-") + at.name);
+    const fs::path dir = scratch / "work";
+    fs::create_directory(dir);
+    support::write_file(dir / "jwc_temp.txt", selection());
+    const auto holder = start_holding(dir, at, 5000);
+    const support::Exit run = e2e::run_tool_alone(dir, {});
+    holder->kill(SIGKILL);
+    holder->wait();
+    EXPECT_EQ(run.status, e2e::reported_status(-1));
+    EXPECT_EQ(run.err, want.err);
+    EXPECT_GT(run.seconds, 0.9) << "it did not try again";
+    EXPECT_LT(run.seconds, 1.5);
+    EXPECT_SAME_FILES(support::read_files(dir), want.files);
+}
+
+INSTANTIATE_TEST_SUITE_P(At, HeldLong, testing::Values(take_over, hand_back),
+                         [](const auto &p) { return std::string(p.param.name); });
+
+// A directory in which nothing can be created, renamed or removed (the
+// immutable flag: root's permission bits would not stop Wine): access is
+// denied for good.
+class Immutable {
+  public:
+    explicit Immutable(const fs::path &dir) : fd_(open(dir.c_str(), O_RDONLY | O_DIRECTORY)) {
+        set_ = fd_ >= 0 && ioctl(fd_, FS_IOC_GETFLAGS, &flags_) == 0 &&
+               set_flags(flags_ | FS_IMMUTABLE_FL);
+    }
+    ~Immutable() {
+        if (set_) set_flags(flags_);
+        if (fd_ >= 0) close(fd_);
+    }
+    Immutable(const Immutable &) = delete;
+    Immutable &operator=(const Immutable &) = delete;
+    bool set() const { return set_; }
+
+  private:
+    bool set_flags(int value) const { return ioctl(fd_, FS_IOC_SETFLAGS, &value) == 0; }
+    int fd_;
+    int flags_ = 0;
+    bool set_ = false;
+};
+
+TEST_F(HeldFile, AReadOnlyFolderFailsAsBeforeAboutASecondLater) {
+    const support::ScratchDir dir("held-read-only-folder");
+    support::write_file(dir / "jwc_temp.txt", selection());
+    const Immutable read_only(dir.path());
+    if (!read_only.set()) GTEST_SKIP() << "cannot make a directory immutable here";
+    const support::Exit run = e2e::run_tool_alone(dir.path(), {});
+    EXPECT_EQ(run.status, e2e::reported_status(-1));
+    EXPECT_EQ(run.err, "Cannot open file: jwc_temp.txt \n");
+    EXPECT_LT(run.seconds, 1.5);
+    EXPECT_SAME_FILES(support::read_files(dir.path()), (Files{{"jwc_temp.txt", selection()}}));
+}
+
+// A missing file is no held one: nothing waits for it. (Where names ignore
+// case, jwc_temp.txt is the older JWC_TEMP.TXT itself, and that is taken.)
+TEST_F(HeldFile, AMissingSelectionIsNeverWaitedFor) {
+    const support::ScratchDir older("held-missing-beside-older"), empty("held-missing-all");
+    support::write_file(older / "JWC_TEMP.TXT", selection());
+    const support::Exit beside_older = e2e::run_tool_alone(older.path(), {});
+    EXPECT_EQ(beside_older.status, 0);
+    EXPECT_SAME_FILES(support::read_files(older.path()), unheld_result());
+    const support::Exit nothing = e2e::run_tool_alone(empty.path(), {});
+    EXPECT_EQ(nothing.status, e2e::reported_status(-1));
+    EXPECT_EQ(nothing.err, "Cannot open file: JWC_TEMP.TXT \n");
+    // a pause would cost a second
+    EXPECT_LT(beside_older.seconds, 0.7);
+    EXPECT_LT(nothing.seconds, 0.7);
+}
+
+} // namespace
