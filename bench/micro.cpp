@@ -2,6 +2,7 @@
 // over files of one record kind each, the number scan and the number print.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -22,11 +23,13 @@ void BM_MarkDigitRuns(benchmark::State &state) {
     const std::vector<std::string> texts = {"\x8b\x8f\x8a\xd4 101\x8d\x86\x8e\xba", "7280",
                                             "W1200xH2100", "\x93\xfa\x95\x74 2026-12-08",
                                             "\x8f\xb0\x96\xca\x90\xcf 24.5\x82\x8d\x82\x51"};
-    unsigned char out[rewrite_size];
+    std::vector<TextRecord> records(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i].copy(reinterpret_cast<char *>(records[i].text), TextRecord::cut_length);
+    std::array<unsigned char, rewrite_room<sizeof TextRecord::text>> out;
     for (auto _ : state)
-        for (const auto &t : texts)
-            benchmark::DoNotOptimize(
-                mark_digit_runs(reinterpret_cast<const unsigned char *>(t.c_str()), '5', out));
+        for (const TextRecord &r : records)
+            benchmark::DoNotOptimize(mark_digit_runs(r.text, '5', out));
     state.SetItemsProcessed(state.iterations() * static_cast<long>(texts.size()));
 }
 BENCHMARK(BM_MarkDigitRuns);

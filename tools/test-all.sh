@@ -63,6 +63,10 @@ fuzz_run() {
 }
 
 step format "format" format_check
+layers_check() {
+    bash tools/check-layers.sh && bash tools/check-layers.sh --self-test
+}
+step layers "includes of src/ point down the layers" layers_check
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug
 step release "release build" cmake --workflow --preset release

@@ -4,64 +4,66 @@
 #include <array>
 #include <string_view>
 
-#include "reader/record_line.hpp"
+#include "reader/hand_points.hpp"
+#include "reader/line_elements.hpp"
 #include "reader/setting_lines.hpp"
-#include "recolour/text_record.hpp"
+#include "reader/text_records.hpp"
+#include "stream/record_line.hpp"
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
 #include "trace/trace.hpp"
 
 namespace {
 
-// Geometry and header tables: read, not handed back, and nothing they
-// carry shows anywhere.
-void consume(RunState &, RecordLine) {}
+// Geometry and header tables: not handed back, and nothing they carry shows
+// anywhere, so they are not even scanned.
+void skip(RunState &, RecordLine) {}
 
 void header(RunState &run, RecordLine) {
     stream::put(run.output, "hd\n");
     trace::header_read(run.trace);
 }
 
-// What becomes of the later pieces of a physical line too long for one read:
-// they go where the first piece went, and are never read as records of
-// their own, so that no user text becomes a command.
-enum class LaterPieces : bool { dropped, echoed };
+// What becomes of the continuations of a physical line too long for one
+// record line: they go where its first record line went, and are never read
+// as records of their own, so that no user text becomes a command.
+enum class Continuations : bool { dropped, echoed };
 
 struct Head {
     std::string_view head;
     void (*read)(RunState &, RecordLine);
-    LaterPieces later_pieces;
+    Continuations continuations;
 };
 
-using enum LaterPieces;
+using enum Continuations;
 
 // The first head that the record line begins with decides; a line whose head
 // is not here is dropped. Longer heads stand before the shorter ones they
 // extend.
 constexpr Head heads[] = {
-    {"#", echo, echoed},                      // comment
-    {"bz", echo, echoed},                     // drawing mark
-    {" ", trace::line_element_read, dropped}, // line element
+    {"#", echo, echoed},               // comment
+    {"bz", echo, echoed},              // drawing mark
+    {" ", read_line_element, dropped}, // line element
     {"cc", echo, echoed},
-    {"cn", read_text_size, echoed},          // text type or free text size
-    {"ci", consume, dropped},                // circle or arc
-    {"c", read_text_record, dropped},        // text record: its text is cut at 231 bytes
-    {"hq", header, dropped},                 // the selection's header
-    {"hp", trace::hand_point_read, dropped}, // hand point
-    {"hs", consume, dropped},                // header scales
-    {"hcw", consume, dropped},               // header text-type tables
-    {"hch", consume, dropped},
-    {"hcd", consume, dropped},
-    {"hcc", consume, dropped},
+    {"cn", read_text_size, echoed},   // text type or free text size
+    {"ci", skip, dropped},            // circle or arc
+    {"c", read_text_record, dropped}, // text record: its text is cut at 231 bytes
+    {"hq", header, dropped},          // the selection's header
+    {"hp", read_hand_point, dropped}, // hand point
+    {"hs", skip, dropped},            // header scales
+    {"hcw", skip, dropped},           // header text-type tables
+    {"hch", skip, dropped},
+    {"hcd", skip, dropped},
+    {"hcc", skip, dropped},
     {"lg", read_layer_group, echoed},
     {"ly", read_layer, echoed},
     {"lt", read_line_type, echoed},
     {"lc", read_line_colour, echoed},
     {"l", echo, echoed}, // any other "l" setting line
     {"pn", read_point_pen, echoed},
-    {"pt", consume, dropped}, // point
-    {"pl", consume, dropped}, // poly-line mark
-    {"z", consume, dropped},  // attribute
+    {"pt", skip, dropped}, // point
+    {"pl", skip, dropped}, // poly-line mark
+    {"z", skip, dropped},  // attribute
 };
 
 constexpr std::size_t head_count = std::size(heads);
@@ -113,9 +115,9 @@ bool begins_with(std::string_view line, std::string_view head) {
     return true;
 }
 
-// Reads the record by its head and tells what becomes of the line's later
-// pieces; a line whose head is not known is dropped whole.
-LaterPieces dispatch(RunState &run, RecordLine line) {
+// Reads the record by its head and tells what becomes of the line's
+// continuations; a line whose head is not known is dropped whole.
+Continuations dispatch(RunState &run, RecordLine line) {
     if (line.empty()) return dropped;
     const auto b0 = static_cast<unsigned char>(line[0]);
     const auto b1 = static_cast<unsigned char>(byte_at(line, 1));
@@ -123,7 +125,7 @@ LaterPieces dispatch(RunState &run, RecordLine line) {
          i < head_count && heads[i].head[0] == line[0]; ++i) {
         if (begins_with(line, heads[i].head)) {
             heads[i].read(run, line);
-            return heads[i].later_pieces;
+            return heads[i].continuations;
         }
     }
     return dropped;
@@ -132,20 +134,20 @@ LaterPieces dispatch(RunState &run, RecordLine line) {
 } // namespace
 
 void read_records(RunState &run, std::uint32_t line_count, std::uint32_t line_limit) {
-    stream::SpareRead spare = {};
-    bool inside_line = false; // the last read stopped inside a physical line
-    LaterPieces later_pieces = dropped;
+    stream::SpareRecordLine spare = {};
+    bool inside_line = false; // the last record line stopped inside a physical line
+    Continuations continuations = dropped;
     for (std::uint32_t index = 0; index != line_limit; ++index) {
-        const RecordLine line = stream::next_read(run.input, spare);
+        const RecordLine line = stream::next_record_line(run.input, spare);
         if (line.empty()) break;
-        // An echoed piece without its line end must not take on a later line.
+        // An echoed continuation without its line end must not take on a later line.
         if (!inside_line) stream::end_open_line(run.output);
-        const bool later_piece = inside_line;
+        const bool continuation = inside_line;
         inside_line = line.size() == stream::line_buffer_size - 1 && line.back() != '\n';
         trace::line_read(run.trace, line, index, line_count, line_limit);
-        if (!later_piece)
-            later_pieces = dispatch(run, line);
-        else if (later_pieces == echoed)
+        if (!continuation)
+            continuations = dispatch(run, line);
+        else if (continuations == echoed)
             echo(run, line);
     }
 }

@@ -2,8 +2,8 @@
 // and, the first time, as the start attribute.
 #pragma once
 
-#include "reader/record_line.hpp"
 #include "state/run_state.hpp"
+#include "stream/record_line.hpp"
 
 // Comments, the drawing mark and other setting lines come back unchanged.
 void echo(RunState &run, RecordLine line);

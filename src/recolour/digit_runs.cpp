@@ -66,7 +66,7 @@ bool at_end(const unsigned char *p) {
 
 // Tests rather than a switch: a jump table's one indirect branch a byte is
 // mispredicted far more often than these.
-std::size_t mark_digit_runs(const unsigned char *text, char pen, unsigned char *out) {
+std::size_t detail::mark_digit_runs(const unsigned char *text, char pen, unsigned char *out) {
     unsigned char *o = out;
     const unsigned char *p = text;
     for (;;) {

@@ -1,12 +1,11 @@
 #include "recolour/text_record.hpp"
 
 #include <cstring>
+#include <span>
 
 #include "recolour/digit_runs.hpp"
-#include "state/run_state.hpp"
 #include "stream/format.hpp"
 #include "stream/scan.hpp"
-#include "trace/trace.hpp"
 
 namespace {
 
@@ -26,7 +25,8 @@ void keep_text(TextRecord &record, const char *p, const char *line_end) {
 
 // The longest record line: the head, four numbers with their blanks, the
 // blank and quote, and the marked text with its terminator.
-constexpr std::size_t record_line_room = 2 + 4 * (1 + stream::fixed_room) + 2 + rewrite_size;
+using MarkedText = std::span<unsigned char, rewrite_room<sizeof TextRecord::text>>;
+constexpr std::size_t record_line_room = 2 + 4 * (1 + stream::fixed_room) + 2 + MarkedText::extent;
 
 bool scan_number(const char *&p, RecordNumber &n) {
     if (stream::scan::nine_decimals(p, n.fixed)) return true;
@@ -49,7 +49,8 @@ char *build_record_line(char *p, const TextRecord &record, char pen, std::string
     for (const RecordNumber &n : record.numbers) p = put_number(p, n);
     *p++ = ' ';
     *p++ = '"';
-    marked = {p, mark_digit_runs(record.text, pen, reinterpret_cast<unsigned char *>(p))};
+    const MarkedText text(reinterpret_cast<unsigned char *>(p), MarkedText::extent);
+    marked = {p, mark_digit_runs(record.text, pen, text)};
     return p + marked.size();
 }
 
@@ -67,15 +68,7 @@ void scan_text_record(RecordLine line, TextRecord &record) {
 
 std::string_view write_text_record(stream::TextOut &out, const TextRecord &record, char pen) {
     std::string_view marked;
-    stream::put_built_line(out, record_line_room,
-                           [&](char *p) { return build_record_line(p, record, pen, marked); });
+    stream::put_built_line<record_line_room>(
+        out, [&](char *p) { return build_record_line(p, record, pen, marked); });
     return marked;
-}
-
-void read_text_record(RunState &run, RecordLine line) {
-    // A "c" alone on its line carries no record at all.
-    if (line == "c" || line == "c\n") return;
-    scan_text_record(line, run.text);
-    const char pen = pen_digit(run.pen_switch);
-    trace::text_record_written(run, pen, write_text_record(run.output, run.text, pen));
 }

@@ -1,10 +1,11 @@
 // Text records: any "c" line but "cc", "cn" and "ci". A record is scanned,
-// its digit runs marked, and its line written back in its place.
+// its digit runs marked, and its line written back in its place. Nothing
+// here knows the run: the reader hands over the line and the output.
 #pragma once
 
 #include <string_view>
 
-#include "reader/record_line.hpp"
+#include "stream/record_line.hpp"
 #include "stream/scan.hpp"
 #include "stream/text_out.hpp"
 
@@ -41,9 +42,3 @@ void scan_text_record(RecordLine line, TextRecord &record);
 // is no closing quote). Returns the marked text as written, valid until the
 // next write to out.
 std::string_view write_text_record(stream::TextOut &out, const TextRecord &record, char pen);
-
-struct RunState;
-
-// The reader's entry for a text record: scanned into the run's record,
-// written back, and traced.
-void read_text_record(RunState &run, RecordLine line);

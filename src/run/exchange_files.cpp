@@ -2,9 +2,7 @@
 
 #include <iterator>
 
-#include "stream/console.hpp"
-#include "stream/files.hpp"
-#include "stream/format.hpp"
+#include "os/os.hpp"
 
 namespace exchange {
 
@@ -17,16 +15,12 @@ const char *take_over_exchange_file() {
     const auto &names = take_over_names;
     bool moved = false;
     for (std::size_t i = 0; i + 1 < std::size(names); ++i) {
-        if (stream::replace_file(names[i], names[i + 1]))
+        if (os::replace_file(names[i], names[i + 1]))
             moved = true;
-        else if (moved || stream::name_exists(names[i]))
+        else if (moved || os::name_exists(names[i]))
             return names[i];
     }
     return nullptr;
-}
-
-void report_cannot_open(const char *name) {
-    stream::console::err(stream::view(stream::line_of("Cannot open file: ", name, " \n")));
 }
 
 } // namespace exchange

@@ -2,10 +2,11 @@
 
 #include <cstdint>
 
+#include "os/os.hpp"
 #include "reader/closing_block.hpp"
 #include "reader/read_records.hpp"
 #include "run/exchange_files.hpp"
-#include "run/run_lock.hpp"
+#include "run/messages.hpp"
 #include "run/switches.hpp"
 #include "run/work_file.hpp"
 #include "state/run_state.hpp"
@@ -14,20 +15,10 @@
 
 using exchange::exchange_name;
 using exchange::line_limit;
+using messages::cannot_open;
+using messages::ExitStatus;
 
 namespace {
-
-// The three ways a run ends, as the host sees them.
-enum class ExitStatus : int {
-    done = 0,     // the result handed back, or left in the work file at a trace level
-    overflow = 1, // more lines than line_limit: the work file holds the overflow line
-    failed = -1,  // nothing handed back; stderr says why
-};
-
-ExitStatus cannot_open(const char *name) {
-    exchange::report_cannot_open(name);
-    return ExitStatus::failed;
-}
 
 // The records are read in one pass. Only a trace level counts them first,
 // as its lines show the count before the records; a normal run learns the
@@ -38,7 +29,8 @@ const char *write_result(RunState &run, bool &overflow) {
     std::uint32_t line_count = 0; // shown in trace lines only
     const bool count_first = !trace::hands_result_back(run.trace.level);
     if (count_first) {
-        line_count = static_cast<std::uint32_t>(stream::skip_reads(run.input, line_limit + 1));
+        line_count =
+            static_cast<std::uint32_t>(stream::skip_record_lines(run.input, line_limit + 1));
         if (stream::read_failed(run.input)) return exchange_name;
         trace::exchange_file_counted(run.trace);
         overflow = line_count > line_limit;
@@ -46,8 +38,8 @@ const char *write_result(RunState &run, bool &overflow) {
     }
     if (!overflow) {
         read_records(run, line_count, line_limit);
-        stream::SpareRead spare = {};
-        overflow = !count_first && !stream::next_read(run.input, spare).empty();
+        stream::SpareRecordLine spare = {};
+        overflow = !count_first && !stream::next_record_line(run.input, spare).empty();
     }
     if (stream::read_failed(run.input)) return exchange_name;
     if (overflow) {
@@ -65,7 +57,8 @@ const char *write_result(RunState &run, bool &overflow) {
 ExitStatus build_and_place(RunState &run, const work_file::OwnName &own) {
     bool overflow = false;
     const char *failed = write_result(run, overflow);
-    if (!failed && !stream::console::flush_out()) failed = "stdout"; // trace output lost
+    // Trace output lost, or cut to fit a line, is stdout not written whole.
+    if (!failed && (!stream::console::flush_out() || run.trace.cut)) failed = "stdout";
     stream::close_in(run.input);
     if (failed) {
         work_file::discard(run.output, own);
@@ -80,7 +73,7 @@ ExitStatus transform(RunState &run, bool locked) {
     if (const char *name = exchange::take_over_exchange_file()) return cannot_open(name);
     if (!stream::open_in(run.input, exchange_name)) return cannot_open(exchange_name);
     work_file::OwnName own;
-    if (const char *name = work_file::create(run.output, own, run.input, locked))
+    if (const char *name = work_file::create(run.output, own, run.input.permissions, locked))
         return cannot_open(name);
     return build_and_place(run, own);
 }
@@ -89,12 +82,9 @@ ExitStatus transform(RunState &run, bool locked) {
 
 int run_transform(int argc, const char *const *argv) {
     stream::console::init();
-    RunLock lock;
-    if (!take_run_lock(lock)) {
-        report_busy_directory();
-        return static_cast<int>(ExitStatus::failed);
-    }
+    os::RunLock lock;
+    if (!os::take_run_lock(lock)) return messages::exit_code(messages::busy_directory());
     RunState run;
     read_switches(run, argc, argv);
-    return static_cast<int>(transform(run, lock.held()));
+    return messages::exit_code(transform(run, lock.held()));
 }

@@ -4,8 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "run/messages.hpp"
 #include "stream/ascii.hpp"
-#include "stream/console.hpp"
 #include "stream/scan.hpp"
 #include "trace/trace.hpp"
 
@@ -98,7 +98,7 @@ const Switch *find_switch(char letter) {
 void apply_switch(RunState &run, const char *arg) {
     const Switch *s = arg[0] != '\0' ? find_switch(arg[1]) : nullptr;
     if (s && s->apply) s->apply(run, arg + 2);
-    if (!s) stream::console::err("\n illegal Option.\n");
+    if (!s) messages::illegal_option();
     trace::switch_applied(run, arg, s ? s->echo_from : 1);
 }
 

@@ -2,7 +2,8 @@
 
 #include <string_view>
 
-#include "run/exchange_files.hpp"
+#include "run/exchange_names.hpp"
+#include "run/messages.hpp"
 #include "run/switches.hpp"
 #include "stream/console.hpp"
 #include "stream/format.hpp"
@@ -29,20 +30,24 @@ constexpr std::string_view what_it_is =
 constexpr std::string_view questions = "  /? -? --help  this text\n"
                                        "  --version     the name and version\n";
 
-constexpr std::string_view files_and_statuses =
-    "\n"
-    "Files, in the folder it runs in:\n"
-    "  jwc_temp.txt  the selection the CAD program leaves; renamed to JWC_TEMP.TXT\n"
-    "  JWC_TEMP.TXT  read, then replaced in one step by the result\n"
-    "  JWC_TEMP.$$$  the result after /t1../t6, or the line that says the\n"
-    "                selection has more than 150000 lines; else gone after the run\n"
-    "  JWC_TEMP.$$$.<pid>, JWC_x2x2.$$, JWC_x2x2.$$$  used while a run works\n"
-    "\n"
-    "Exit status:\n"
-    "  0   the result was handed back (after /t1../t6: left in JWC_TEMP.$$$)\n"
-    "  1   more than 150000 lines: nothing was handed back\n"
-    "  -1  (255 in a POSIX shell) nothing was handed back; a message on\n"
-    "      standard error says why\n";
+// The files and statuses, with the names and the limit the run uses.
+void add_files_and_statuses(stream::LineBuf &b) {
+    using namespace exchange;
+    const char *const *steps = take_over_names + 1;
+    stream::append(b, "\nFiles, in the folder it runs in:\n  ", host_name,
+                   "  the selection the CAD program leaves; renamed to ", exchange_name, "\n  ",
+                   exchange_name, "  read, then replaced in one step by the result\n  ", work_name,
+                   "  the result after /t1../t6, or the line that says the\n"
+                   "                selection has more than ",
+                   line_limit, " lines; else gone after the run\n  ", work_name, ".<pid>, ",
+                   steps[0], ", ", steps[1],
+                   "  used while a run works\n\nExit status:\n  0   the result was handed back "
+                   "(after /t1../t6: left in ",
+                   work_name, ")\n  1   more than ", line_limit,
+                   " lines: nothing was handed back\n"
+                   "  -1  (255 in a POSIX shell) nothing was handed back; a message on\n"
+                   "      standard error says why\n");
+}
 
 // What one whole argument asks for.
 Request question(std::string_view arg) {
@@ -66,12 +71,14 @@ int answer(Request request) {
     if (request == Request::usage) {
         stream::append(text, name, what_it_is);
         add_switch_usage(text);
-        stream::append(text, questions, files_and_statuses);
+        stream::append(text, questions);
+        add_files_and_statuses(text);
     }
     stream::console::out(text);
-    if (stream::console::flush_out()) return 0;
-    exchange::report_cannot_open("stdout");
-    return -1;
+    // A usage cut to fit its buffer reached stdout only in part.
+    if (stream::console::flush_out() && !text.cut)
+        return messages::exit_code(messages::ExitStatus::done);
+    return messages::exit_code(messages::cannot_open("stdout"));
 }
 
 } // namespace usage

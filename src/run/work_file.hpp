@@ -1,12 +1,33 @@
-// The life of the work file, in which the whole output is built: created
-// under a name of the run's own, written, closed with every error checked,
-// and only then moved into place whole, so that nothing another run writes
-// is ever handed back and nothing partial is ever left.
+// The work file, in which the whole result is built under a name of the
+// run's own, so that nothing another run writes is ever handed back and
+// nothing partial is ever left.
+//
+// The calling sequence:
+//
+//   1. create() makes the run's own file, empty, with the selection's
+//      permission bits, and clears the work name of a stale file (a run
+//      holding the lock also clears the own files of killed runs).
+//   2. The result is written with stream::put and friends. An over-long
+//      selection found part way calls stream::restart_out and then
+//      write_overflow_line, so that the file holds that line alone.
+//   3. Exactly one of:
+//      - finish(): closes the file, every error checked, and renames it
+//        whole over the exchange file (hand_back) or to the work name. A
+//        complete result that cannot go over the exchange file is left under
+//        the work name; anything else that fails removes the file.
+//      - discard(): after any failure, closes and removes the file.
+//
+// A run killed between 1 and 3 leaves its own file behind, under a name no
+// other run takes while it lives; the next run that holds the lock removes
+// it.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <limits>
+#include <string>
 
-#include "stream/text_in.hpp"
+#include "run/exchange_names.hpp"
 #include "stream/text_out.hpp"
 
 namespace work_file {
@@ -14,27 +35,22 @@ namespace work_file {
 // The work name, a dot, the process id, and "-<n>" where a file of a killed
 // run that had the same id stands under that name.
 struct OwnName {
-    char text[64];
+    static constexpr std::size_t longest = std::char_traits<char>::length(exchange::work_name) + 1 +
+                                           std::numeric_limits<unsigned long>::digits10 + 1 + 1 +
+                                           std::numeric_limits<unsigned>::digits10 + 1;
+    char text[longest + 1];
 };
 
 // Creates the work file under a name of this run's own, with the permission
-// bits of the exchange file it is to replace, and clears the work name of a
-// stale file. A run that holds the lock also clears what killed runs left
-// under names of their own. Null, or the name that failed.
-const char *create(stream::TextOut &out, OwnName &own, const stream::TextIn &exchange_file,
-                   bool locked);
+// bits of the exchange file it is to replace. Null, or the name that failed.
+const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, bool locked);
 
 // The one line an over-long selection gets back instead of its result.
 void write_overflow_line(stream::TextOut &out, std::uint32_t limit);
 
-// Closes the work file and moves it to its place: over the exchange file
-// (hand_back), which the host then finds holding either its input or the
-// whole output, or else to the work name. A complete result that cannot go
-// over the exchange file is left under the work name. Null, or the name that
-// failed.
+// Null, or the name that failed.
 const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back);
 
-// Closes and removes the run's own file after a failure.
 void discard(stream::TextOut &out, const OwnName &own);
 
 } // namespace work_file

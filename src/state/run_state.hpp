@@ -4,9 +4,9 @@
 #pragma once
 
 #include "recolour/text_record.hpp"
+#include "state/trace_state.hpp"
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
-#include "trace/trace_state.hpp"
 
 // A free text size, as a "cn0" record carries it.
 struct FreeSize {
@@ -45,9 +45,12 @@ struct StartAttributes {
     FreeSize free_size{-20.0, 20.0, 20.0, not_yet_seen};
 };
 
+// "/k" not given: the pen switch then chooses the default pen.
+constexpr int no_pen_switch = 20;
+
 struct RunState {
-    int pen_switch = 20;     // 0..9 from /k, 20 while no /k was given
-    trace::TraceState trace; // the trace level, and what only trace lines read
+    int pen_switch = no_pen_switch; // 0..9 from /k
+    trace::TraceState trace;        // the trace level, and what only trace lines read
     DrawingSettings current;
     StartAttributes start;
     TextRecord text;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "stream/files.hpp"
+#include "os/os.hpp"
 
 namespace stream {
 
@@ -30,7 +30,7 @@ static void start_reading(TextIn &in) {
 
 bool open_in(TextIn &in, const char *name) {
     close_in(in);
-    in.file = open_regular_file(name, in.permissions);
+    in.file = os::open_regular_file(name, in.permissions);
     if (!in.file) return false;
     // The read-ahead is the buffer: without one of the C library's own
     // behind it, every refill is one read straight into it.
@@ -125,7 +125,7 @@ static std::size_t skip_line(TextIn &in) {
     return read_line(in, piece, sizeof piece);
 }
 
-std::string_view next_read(TextIn &in, SpareRead &spare) {
+std::string_view next_record_line(TextIn &in, SpareRecordLine &spare) {
     if (in.pos < in.len) {
         unsigned char *from = in.buf + in.pos;
         std::size_t window = in.len - in.pos;
@@ -143,7 +143,7 @@ std::string_view next_read(TextIn &in, SpareRead &spare) {
     return {spare, read_line(in, spare, line_buffer_size)};
 }
 
-std::size_t skip_reads(TextIn &in, std::size_t most) {
+std::size_t skip_record_lines(TextIn &in, std::size_t most) {
     std::size_t count = 0;
     while (count < most && skip_line(in) != 0) ++count;
     return count;

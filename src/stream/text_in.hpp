@@ -7,16 +7,18 @@
 #include <cstdio>
 #include <string_view>
 
+#include "stream/record_line.hpp"
+
 namespace stream {
 
-constexpr std::size_t line_buffer_size = 255; // one read returns at most 254 bytes
+constexpr std::size_t line_buffer_size = 255; // a record line is at most 254 bytes
 
-// Every read is followed by at least this many readable bytes past its
+// Every record line is followed by at least this many readable bytes past its
 // terminator, so that a scan of it may load a word at a time.
 constexpr std::size_t read_slack = 16;
 
-// Where next_read copies a read that it cannot hand out in place.
-using SpareRead = char[line_buffer_size + read_slack];
+// Where next_record_line copies a record line that it cannot hand out in place.
+using SpareRecordLine = char[line_buffer_size + read_slack];
 
 struct TextIn;
 void close_in(TextIn &in);
@@ -45,11 +47,10 @@ bool open_in(TextIn &in, const char *name);
 // Starts reading again from the first byte; false when the file cannot seek.
 bool rewind_in(TextIn &in);
 
-// Three ways to read, which see the same reads: a record line is at most
-// 254 bytes, its line end included where it fits, and the rest of a longer
-// line makes the next read. The reader takes next_read, the count that the
-// trace levels show first skip_reads; read_line is the plain form the other
-// two are held to.
+// Three ways to read, which see the same record lines (record_line.hpp):
+// the reader takes next_record_line, the count that the trace levels show
+// first skip_record_lines; read_line is the plain form the other two are
+// held to.
 
 // Reads up to cap - 1 bytes into out, stopping after a newline; terminates
 // out and returns the number of bytes read, 0 at the end of the file.
@@ -58,13 +59,13 @@ std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 // What read_line with a buffer of line_buffer_size would read, terminated,
 // without a copy where it can be: a line that lies whole in the read-ahead
 // and ends with CR LF is handed out where it lies, its CR turned into the
-// newline and its LF into the terminator; any other read is copied to spare.
+// newline and its LF into the terminator; any other is copied to spare.
 // Valid until the next read; empty at the end of the file.
-std::string_view next_read(TextIn &in, SpareRead &spare);
+RecordLine next_record_line(TextIn &in, SpareRecordLine &spare);
 
-// Passes over as many reads as next_read would make, at most most of them,
-// and returns how many there were.
-std::size_t skip_reads(TextIn &in, std::size_t most);
+// Passes over as many record lines as next_record_line would give, at most
+// most of them, and returns how many there were.
+std::size_t skip_record_lines(TextIn &in, std::size_t most);
 
 // True once a read failed for another reason than the end of the file.
 bool read_failed(const TextIn &in);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "stream/files.hpp"
+#include "os/os.hpp"
 
 namespace stream {
 
@@ -24,7 +24,7 @@ static void append_raw(TextOut &out, const char *bytes, std::size_t n) {
 
 bool open_new(TextOut &out, const char *name, unsigned permissions, bool &name_taken) {
     close_out(out);
-    out.file = create_new_file(name, permissions, name_taken);
+    out.file = os::create_new_file(name, permissions, name_taken);
     if (!out.file) return false;
     std::setvbuf(out.file, nullptr, _IONBF, 0); // the write buffer is out.buf
     out.len = 0;
@@ -63,7 +63,7 @@ void detail::end_line(TextOut &out, char *end) {
 bool restart_out(TextOut &out) {
     out.len = 0;
     out.line_open = out.failed = false; // what failed is gone with the rest
-    return empty_file(out.file) && std::fseek(out.file, 0, SEEK_SET) == 0;
+    return os::empty_file(out.file) && std::fseek(out.file, 0, SEEK_SET) == 0;
 }
 
 bool close_out(TextOut &out) {

@@ -40,9 +40,10 @@ void end_line(TextOut &out, char *end);
 } // namespace detail
 
 // Builds one line in place in the write buffer, without a copy: build(p) is
-// given room bytes at p (room at most half the buffer), writes the line there
-// without any newline, and returns its end; the line is then ended with CR LF.
-template <class Build> void put_built_line(TextOut &out, std::size_t room, Build &&build) {
+// given room bytes at p, writes the line there without any newline, and
+// returns its end; the line is then ended with CR LF.
+template <std::size_t room, class Build> void put_built_line(TextOut &out, Build &&build) {
+    static_assert(room + 2 <= sizeof out.buf, "a built line and its CR LF must fit the buffer");
     detail::end_line(out, build(detail::line_space(out, room)));
 }
 

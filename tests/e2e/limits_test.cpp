@@ -87,4 +87,15 @@ TEST(HandBack, LongRewritesComeBackWhole) {
                       repeat_lines(text_out(rewritten), 150000) + closing_default);
 }
 
+// A trace line too long for its buffer reaches stdout cut: the run fails as
+// it does when stdout is lost, and leaves nothing in the work file.
+TEST(TraceOutput, ALineCutToFitFailsTheRun) {
+    const std::string input = text_line("R1");
+    const e2e::Outcome o = run_on(input, {"/t3", "/s" + std::string(5000, 'w')});
+    EXPECT_EQ(o.status, 255);
+    EXPECT_EQ(o.err, "Cannot open file: stdout \n");
+    EXPECT_EQ(o.files.size(), 1u);
+    EXPECT_SAME_BYTES(o.files.at("JWC_TEMP.TXT"), input);
+}
+
 } // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 #include "recolour/digit_runs.hpp"
+#include "recolour/text_record.hpp"
 
 namespace {
 
@@ -17,10 +19,10 @@ void PrintTo(const RewriteCase &c, std::ostream *os) {
 }
 
 std::string rewrite(const std::string &text, char pen) {
-    unsigned char out[rewrite_size];
-    std::size_t n =
-        mark_digit_runs(reinterpret_cast<const unsigned char *>(text.c_str()), pen, out);
-    return std::string(reinterpret_cast<char *>(out), n);
+    unsigned char in[1024] = {};
+    std::array<unsigned char, rewrite_room<sizeof in>> out;
+    text.copy(reinterpret_cast<char *>(in), sizeof in - 1);
+    return std::string(reinterpret_cast<char *>(out.data()), mark_digit_runs(in, pen, out));
 }
 
 class Rewrite : public testing::TestWithParam<RewriteCase> {};
@@ -119,8 +121,9 @@ TEST(Rewrite, WorstCaseFillsTheBufferExactly) {
     std::string text;
     for (int i = 0; i < 115; ++i) text += "1a";
     text += "1"; // 231 bytes: 116 lone digits between 115 other bytes
+    ASSERT_EQ(text.size(), TextRecord::cut_length);
     const std::string out = rewrite(text, '5');
-    EXPECT_EQ(out.size(), rewrite_size - 1);
+    EXPECT_EQ(out.size(), rewrite_room<sizeof TextRecord::text> - 1);
 }
 
 TEST(PenDigit, OnlyOneToNineChooseTheirOwn) {

@@ -132,9 +132,9 @@ class ReadAhead : public testing::TestWithParam<Input> {
 TEST_P(ReadAhead, NextReadHandsOutWhatReadLineReads) {
     stream::TextIn in;
     ASSERT_TRUE(stream::open_in(in, path.c_str()));
-    stream::SpareRead spare = {};
+    stream::SpareRecordLine spare = {};
     std::vector<std::string> reads;
-    for (std::string_view r; !(r = stream::next_read(in, spare)).empty();) {
+    for (std::string_view r; !(r = stream::next_record_line(in, spare)).empty();) {
         ASSERT_EQ(r.data()[r.size()], '\0') << "read " << reads.size() << " is not terminated";
         reads.emplace_back(r);
     }
@@ -148,7 +148,7 @@ TEST_P(ReadAhead, SkipReadsStopsWhereThatManyReadsStop) {
                              total > 0 ? total - 1 : 0, total, total + 7}) {
         stream::TextIn in;
         ASSERT_TRUE(stream::open_in(in, path.c_str()));
-        const std::size_t skipped = stream::skip_reads(in, most);
+        const std::size_t skipped = stream::skip_record_lines(in, most);
         ASSERT_EQ(skipped, std::min(most, total)) << "most " << most;
         char buf[stream::line_buffer_size];
         const std::size_t n = stream::read_line(in, buf, sizeof buf);

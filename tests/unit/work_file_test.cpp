@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <string>
 
-#include "run/exchange_files.hpp"
+#include "os/os.hpp"
+#include "run/exchange_names.hpp"
 #include "run/work_file.hpp"
-#include "stream/files.hpp"
+#include "stream/text_in.hpp"
 #include "support/files.hpp"
 #include "support/scratch.hpp"
 
@@ -27,7 +28,7 @@ class InScratchDirectory : public testing::Test {
 
 // What the first own name of this process is.
 std::string first_own_name() {
-    return "JWC_TEMP.$$$." + std::to_string(stream::process_id());
+    return "JWC_TEMP.$$$." + std::to_string(os::process_id());
 }
 
 struct Blocked {
@@ -54,7 +55,7 @@ TEST_P(OwnNameTaken, TheRunTakesTheNextName) {
     ASSERT_TRUE(stream::open_in(in, exchange::exchange_name));
     stream::TextOut out;
     work_file::OwnName own;
-    ASSERT_EQ(work_file::create(out, own, in, c.locked), nullptr);
+    ASSERT_EQ(work_file::create(out, own, in.permissions, c.locked), nullptr);
     EXPECT_EQ(std::string(own.text), taken + "-1");
     stream::put(out, "result\n");
     EXPECT_EQ(work_file::finish(out, own, false), nullptr);
@@ -82,14 +83,14 @@ TEST_F(InScratchDirectory, AResultThatCannotBeHandedBackIsLeftWholeOrRemoved) {
     fs::create_directories(fs::path(exchange::exchange_name) / "in the way");
     stream::TextOut out;
     work_file::OwnName own;
-    ASSERT_EQ(work_file::create(out, own, in, true), nullptr);
+    ASSERT_EQ(work_file::create(out, own, in.permissions, true), nullptr);
     stream::put(out, "result\n");
     EXPECT_STREQ(work_file::finish(out, own, true), exchange::exchange_name);
     EXPECT_EQ(support::read_file(exchange::work_name), "result\r\n");
 
     fs::remove(exchange::work_name);
     fs::create_directories(fs::path(exchange::work_name) / "in the way");
-    ASSERT_STREQ(work_file::create(out, own, in, true), exchange::work_name)
+    ASSERT_STREQ(work_file::create(out, own, in.permissions, true), exchange::work_name)
         << "a directory under the work name stops the run";
     EXPECT_FALSE(fs::exists(own.text));
 }

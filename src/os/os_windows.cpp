@@ -1,24 +1,15 @@
-#include "stream/files.hpp"
+// The operating system on Windows.
+#include "os/os.hpp"
 
-#include <cerrno>
-#include <string>
-
-#ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
-#else
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <cwchar>
+#include <string>
 
-namespace stream {
-
-#ifdef _WIN32
+namespace os {
 
 namespace {
 
@@ -139,77 +130,58 @@ unsigned long process_id() {
     return GetCurrentProcessId();
 }
 
-#else
+void open_standard_streams() {
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
-constexpr unsigned access_bits = 0777; // set-id and sticky bits are never passed on
+namespace {
 
-std::FILE *open_regular_file(const char *name, unsigned &permissions) {
-    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return nullptr;
-    struct stat st;
-    std::FILE *file = nullptr;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
-    if (!file) {
-        close(fd);
-        return nullptr;
+// A named mutex stands for the directory. Its name is made from what
+// identifies the directory itself, its volume and file index, so that one
+// folder reached by two paths (a mapped drive, a link, a short name) takes
+// one lock.
+bool mutex_name(wchar_t (&name)[64]) {
+    const HANDLE dir = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (dir == INVALID_HANDLE_VALUE) return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(dir, &info) != 0;
+    CloseHandle(dir);
+    if (!known) return false;
+    const std::uint32_t parts[] = {info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                                   info.nFileIndexLow};
+    const wchar_t prefix[] = L"digit-tint-run-";
+    std::wmemcpy(name, prefix, 15);
+    wchar_t *p = name + 15;
+    for (const std::uint32_t part : parts)
+        for (int shift = 28; shift >= 0; shift -= 4)
+            *p++ = L"0123456789abcdef"[(part >> shift) & 15];
+    *p = L'\0';
+    return true;
+}
+
+} // namespace
+
+RunLock::~RunLock() {
+    if (handle == -1) return;
+    const auto mutex = reinterpret_cast<HANDLE>(handle);
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+}
+
+bool take_run_lock(RunLock &lock) {
+    wchar_t name[64];
+    if (!mutex_name(name)) return true;
+    const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+    if (!mutex) return true;
+    const DWORD got = WaitForSingleObject(mutex, 0); // abandoned: its owner died
+    if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return got != WAIT_TIMEOUT;
     }
-    permissions = st.st_mode & access_bits;
-    return file;
+    lock.handle = reinterpret_cast<std::intptr_t>(mutex);
+    return true;
 }
 
-std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken) {
-    const mode_t mode = permissions & access_bits;
-    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
-    name_taken = fd < 0 && errno == EEXIST;
-    if (fd < 0) return nullptr;
-    // The umask took bits away; where this fails the file has fewer, never more.
-    fchmod(fd, mode);
-    std::FILE *file = fdopen(fd, "wb");
-    if (!file) {
-        close(fd);
-        unlink(name);
-    }
-    return file;
-}
-
-bool clear_name(const char *name, const char *) {
-    unlink(name); // a link is removed, never followed; a directory stays
-    return !name_exists(name);
-}
-
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
-    DIR *dir = opendir(".");
-    if (!dir) return;
-    while (const dirent *entry = readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own)
-            unlink(entry->d_name);
-    }
-    closedir(dir);
-}
-
-bool remove_own_file(const char *name) {
-    return unlink(name) == 0;
-}
-
-bool replace_file(const char *from, const char *to) {
-    return std::rename(from, to) == 0;
-}
-
-bool name_exists(const char *name) {
-    struct stat st;
-    return lstat(name, &st) == 0;
-}
-
-bool empty_file(std::FILE *file) {
-    return ftruncate(fileno(file), 0) == 0;
-}
-
-unsigned long process_id() {
-    return static_cast<unsigned long>(getpid());
-}
-
-#endif
-
-} // namespace stream
+} // namespace os

@@ -30,7 +30,8 @@ constexpr bool shows_phase(int level) {
 // Numbered hand points, shown by the level-3 trace.
 struct HandPoints {
     static constexpr int slots = 4; // indexes 0..3 have a slot
-    int index = 0;                  // from the last hand-point record that scanned one
+    static constexpr bool has_slot(int index) { return index >= 0 && index < slots; }
+    int index = 0; // from the last hand-point record that scanned one
     double x[slots] = {};
     double y[slots] = {};
 };
@@ -44,14 +45,18 @@ struct Phase {
     double line_ends[4] = {};
 };
 
+// "/l" not given: the value the trace lines show for it.
+constexpr int no_second_mode = 20;
+
 struct TraceState {
-    int level = 0;          // 0..6 (/t); 0 hands the result back
-    int mode = 1;           // /m, shown as "iMode"
-    int second_mode = 20;   // /l, shown as "iMode2"
-    double angle = 10.0;    // /p
-    char word[128] = {};    // first word of /s, at most 127 bytes
-    HandPoints hand_points; // at level 3
-    Phase phase;            // at levels 1 and 3
+    int level = 0;                    // 0..6 (/t); 0 hands the result back
+    int mode = 1;                     // /m, shown as "iMode"
+    int second_mode = no_second_mode; // /l, shown as "iMode2"
+    double angle = 10.0;              // /p
+    char word[128] = {};              // first word of /s, at most 127 bytes
+    HandPoints hand_points;           // at level 3
+    Phase phase;                      // at levels 1 and 3
+    bool cut = false; // a trace line was cut to fit its buffer: stdout did not get it whole
 };
 
 } // namespace trace

@@ -1,12 +1,15 @@
-// Whole-file operations on names in the working directory, which the host,
-// the user and other programs share with the tool: nothing here blocks on a
-// special file or writes through a name that someone else put there.
+// The operating system, behind one interface: one file a platform
+// (os_posix.cpp, os_windows.cpp), the build choosing which. Names are in the
+// working directory, which the host, the user and other programs share with
+// the tool: nothing here blocks on a special file or writes through a name
+// that someone else put there.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
-namespace stream {
+namespace os {
 
 // Opens name for reading if it is a regular file, without waiting on a pipe
 // or a device, and gives its read, write and execute bits; null otherwise.
@@ -49,4 +52,29 @@ bool empty_file(std::FILE *file);
 // This process's id, which no other running process has.
 unsigned long process_id();
 
-} // namespace stream
+// Standard output and error as bytes, with no text mode. On POSIX systems a
+// standard stream that is closed is opened on the null device first: it
+// would hand its number to the next file opened, and trace lines would land
+// in the work file.
+void open_standard_streams();
+
+// The lock a run holds on its working directory until it ends. The system
+// drops it with the process, so a run that was killed blocks nobody.
+struct RunLock {
+    std::intptr_t handle = -1; // a directory descriptor, or a mutex handle on Windows
+
+    RunLock() = default;
+    RunLock(const RunLock &) = delete;
+    RunLock &operator=(const RunLock &) = delete;
+    ~RunLock();
+
+    bool held() const { return handle != -1; }
+};
+
+// One run at a time in a working directory: a second run started while the
+// first is working would take the first one's output for its input. False
+// only when another run holds the lock; where the file system cannot lock at
+// all, the run goes on unlocked.
+bool take_run_lock(RunLock &lock);
+
+} // namespace os

@@ -1,5 +1,7 @@
-// One record line as one read returns it: at most 254 bytes, NULs included,
-// its line end included where it fitted, and a terminator behind it.
+// A record line: what one read of the exchange file returns, at most 254
+// bytes, NULs included, its line end included where it fitted, and a
+// terminator behind it. A physical line longer than that comes as several
+// record lines; those after its first are its continuations.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,104 @@
+// The operating system on POSIX systems.
+#include "os/os.hpp"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace os {
+
+constexpr unsigned access_bits = 0777; // set-id and sticky bits are never passed on
+
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
+    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    std::FILE *file = nullptr;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    permissions = st.st_mode & access_bits;
+    return file;
+}
+
+std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken) {
+    const mode_t mode = permissions & access_bits;
+    const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+    name_taken = fd < 0 && errno == EEXIST;
+    if (fd < 0) return nullptr;
+    // The umask took bits away; where this fails the file has fewer, never more.
+    fchmod(fd, mode);
+    std::FILE *file = fdopen(fd, "wb");
+    if (!file) {
+        close(fd);
+        unlink(name);
+    }
+    return file;
+}
+
+bool clear_name(const char *name, const char *) {
+    unlink(name); // a link is removed, never followed; a directory stays
+    return !name_exists(name);
+}
+
+void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+    DIR *dir = opendir(".");
+    if (!dir) return;
+    while (const dirent *entry = readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
+            name != own)
+            unlink(entry->d_name);
+    }
+    closedir(dir);
+}
+
+bool remove_own_file(const char *name) {
+    return unlink(name) == 0;
+}
+
+bool replace_file(const char *from, const char *to) {
+    return std::rename(from, to) == 0;
+}
+
+bool name_exists(const char *name) {
+    struct stat st;
+    return lstat(name, &st) == 0;
+}
+
+bool empty_file(std::FILE *file) {
+    return ftruncate(fileno(file), 0) == 0;
+}
+
+unsigned long process_id() {
+    return static_cast<unsigned long>(getpid());
+}
+
+void open_standard_streams() {
+    for (int fd = 0; fd <= 2; ++fd)
+        if (fcntl(fd, F_GETFD) == -1 && open("/dev/null", O_RDWR) != fd) break;
+}
+
+RunLock::~RunLock() {
+    if (handle != -1) close(static_cast<int>(handle)); // drops the lock
+}
+
+// An advisory lock on the directory itself, so that no lock file is left.
+bool take_run_lock(RunLock &lock) {
+    const int fd = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return true;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+        lock.handle = fd;
+        return true;
+    }
+    const bool busy = errno == EWOULDBLOCK;
+    close(fd);
+    return !busy;
+}
+
+} // namespace os
