@@ -7,10 +7,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "run/exchange_names.hpp"
+
 namespace {
 
-constexpr const char *exchange_name = "JWC_TEMP.TXT";
-constexpr const char *work_name = "JWC_TEMP.$$$.floor";
+using exchange::exchange_name;
+constexpr const char *work_name = "JWC_TEMP.$$$.floor"; // a name of the floor's own
 
 bool copy_in_blocks(int from, int to) {
     char block[1 << 16];
@@ -24,7 +26,7 @@ bool copy_in_blocks(int from, int to) {
 } // namespace
 
 int main() {
-    if (std::rename("jwc_temp.txt", exchange_name) != 0) return 1;
+    if (std::rename(exchange::host_name, exchange_name) != 0) return 1;
     const int from = open(exchange_name, O_RDONLY | O_CLOEXEC);
     const int to = open(work_name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     const bool copied = from >= 0 && to >= 0 && copy_in_blocks(from, to);

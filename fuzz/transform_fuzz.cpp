@@ -13,14 +13,16 @@
 #include <vector>
 
 #include "fuzz_input.hpp"
+#include "run/exchange_names.hpp"
 #include "run/run_transform.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char *names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$", "JWC_TEMP.TXT",
-                                 "JWC_TEMP.$$$"};
+constexpr const char *names[] = {exchange::take_over_names[0], exchange::take_over_names[1],
+                                 exchange::take_over_names[2], exchange::take_over_names[3],
+                                 exchange::work_name};
 
 // The trace level that byte 0 sets: the run hands its result back at 0 only.
 int trace_level(char c) {
@@ -134,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     clear_directory();
     {
-        std::ofstream f("jwc_temp.txt", std::ios::binary);
+        std::ofstream f(exchange::host_name, std::ios::binary);
         f.write(input.data(), static_cast<std::streamsize>(input.size()));
         if (!f) std::abort();
     }
@@ -143,15 +145,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     // Only an input of more than 150000 lines may be refused, and it cannot be shorter.
     if (status == 1 && input.size() > 150000) return 0;
     if (status != 0) fail("the run failed", input);
-    if (exists("jwc_temp.txt") || exists("JWC_x2x2.$$") || exists("JWC_x2x2.$$$"))
+    if (exists(names[0]) || exists(names[1]) || exists(names[2]))
         fail("the exchange file was left under a name of the take-over", input);
     if (trace_level(static_cast<char>(data[0])) == 0) {
-        if (exists("JWC_TEMP.$$$")) fail("the work file was left behind", input);
-        check_closing_block(read_all("JWC_TEMP.TXT"));
+        if (exists(exchange::work_name)) fail("the work file was left behind", input);
+        check_closing_block(read_all(exchange::exchange_name));
     } else {
         // A trace run keeps its hands off the exchange file.
-        if (read_all("JWC_TEMP.TXT") != input) fail("a trace run changed the input", input);
-        check_closing_block(read_all("JWC_TEMP.$$$"));
+        if (read_all(exchange::exchange_name) != input)
+            fail("a trace run changed the input", input);
+        check_closing_block(read_all(exchange::work_name));
     }
     return 0;
 }

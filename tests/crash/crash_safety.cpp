@@ -19,6 +19,7 @@
 #include <string>
 #include <thread>
 
+#include "run/exchange_names.hpp"
 #include "support/files.hpp"
 #include "support/process.hpp"
 #include "support/scratch.hpp"
@@ -31,8 +32,7 @@ using Clock = std::chrono::steady_clock;
 using support::read_file;
 
 // Every name the exchange file goes by, in the order the take-over uses them.
-constexpr const char *exchange_names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$",
-                                          "JWC_TEMP.TXT"};
+constexpr const auto &exchange_names = exchange::take_over_names;
 
 // Ends the program through main, so that the scratch directory goes too.
 [[noreturn]] void fail(const std::string &why) {
@@ -63,16 +63,16 @@ void run_to_end(const fs::path &tool, const fs::path &dir, const std::string &ex
                 const std::string &when) {
     finish_run(tool, dir, when);
     for (const auto &entry : fs::directory_iterator(dir))
-        if (entry.path().filename() != "JWC_TEMP.TXT")
+        if (entry.path().filename() != exchange::exchange_name)
             fail(when + ": " + entry.path().filename().string() + " was left behind");
-    if (read_file(dir / "JWC_TEMP.TXT") != expected)
+    if (read_file(dir / exchange::exchange_name) != expected)
         fail(when + ": JWC_TEMP.TXT is not the expected output");
 }
 
 void fresh_directory(const fs::path &dir, const std::string &input) {
     fs::remove_all(dir);
     fs::create_directories(dir);
-    support::write_file(dir / "jwc_temp.txt", input);
+    support::write_file(dir / exchange::host_name, input);
 }
 
 // An unkilled run on input in a fresh dir; took is set to the run's own length.
@@ -82,7 +82,7 @@ std::string fresh_run(const fs::path &tool, const fs::path &dir, const std::stri
     const auto t0 = Clock::now();
     finish_run(tool, dir, "an unkilled run");
     took = Clock::now() - t0;
-    return read_file(dir / "JWC_TEMP.TXT");
+    return read_file(dir / exchange::exchange_name);
 }
 
 struct Expected {
@@ -103,7 +103,7 @@ std::string inspect(const fs::path &dir, const Expected &e, bool &is_output) {
         is_output = false;
         return "input under " + found;
     }
-    if (bytes == e.output && found == "JWC_TEMP.TXT") {
+    if (bytes == e.output && found == exchange::exchange_name) {
         is_output = true;
         return "output under " + found;
     }

@@ -49,6 +49,7 @@
 #include <string_view>
 #include <vector>
 
+#include "run/exchange_names.hpp"
 #include "support/files.hpp"
 #include "support/process.hpp"
 #include "support/scratch.hpp"
@@ -60,9 +61,8 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 // Every name the exchange file goes by, in the order the take-over uses them.
-constexpr const char *exchange_names[] = {"jwc_temp.txt", "JWC_x2x2.$$", "JWC_x2x2.$$$",
-                                          "JWC_TEMP.TXT"};
-constexpr const char *work_name = "JWC_TEMP.$$$";
+constexpr const auto &exchange_names = exchange::take_over_names;
+using exchange::work_name;
 
 // The calls listed and failed: everything that names a file or takes a
 // descriptor, except the memory mappings, which only the loader makes.
@@ -277,9 +277,9 @@ void Runner::prepare(bool fresh) const {
     support::make_removable(dir_);
     fs::remove_all(dir_);
     fs::create_directory(dir_);
-    support::write_file(dir_ / "jwc_temp.txt", x_.selection);
+    support::write_file(dir_ / exchange::host_name, x_.selection);
     if (fresh) return;
-    if (case_.older_exchange_file) support::write_file(dir_ / "JWC_TEMP.TXT", x_.older);
+    if (case_.older_exchange_file) support::write_file(dir_ / exchange::exchange_name, x_.older);
     if (case_.stale_work_file) support::write_file(dir_ / work_name, x_.stale);
 }
 
@@ -352,9 +352,9 @@ Verdict Runner::judge(const support::Exit &e, bool message_write_failed, std::st
     // 0 says "handed back" (or left at a trace level), 1 says "past the line
     // limit, the overflow line is in the work file": either claims a result.
     if (e.status == 0 || e.status == 1) {
-        const bool whole = e.status == x_.status && e.out == x_.out &&
-                           holds(dir_ / x_.result_name, x_.result) &&
-                           (!x_.keeps_selection || holds(dir_ / "JWC_TEMP.TXT", x_.selection));
+        const bool whole =
+            e.status == x_.status && e.out == x_.out && holds(dir_ / x_.result_name, x_.result) &&
+            (!x_.keeps_selection || holds(dir_ / exchange::exchange_name, x_.selection));
         return whole ? success : false_success;
     }
     if (!has_selection) return lost_selection;
@@ -379,7 +379,7 @@ Counts Runner::check(std::size_t show) {
     const bool traced = std::any_of(case_.switches.begin(), case_.switches.end(),
                                     [](const std::string &s) { return s.rfind("/t", 0) == 0; });
     x_.keeps_selection = traced || plain.status == 1;
-    x_.result_name = x_.keeps_selection ? work_name : "JWC_TEMP.TXT";
+    x_.result_name = x_.keeps_selection ? work_name : exchange::exchange_name;
     x_.result = support::read_file(dir_ / x_.result_name);
     x_.out = plain.out;
 

@@ -6,12 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "run/exchange_names.hpp"
+
 namespace host {
 
 // The file the host leaves, the name it reads back, and the tool's work file.
-inline constexpr const char *selection_name = "jwc_temp.txt";
-inline constexpr const char *exchange_name = "JWC_TEMP.TXT";
-inline constexpr const char *work_name = "JWC_TEMP.$$$";
+inline constexpr const char *selection_name = exchange::host_name;
+using exchange::exchange_name;
+using exchange::work_name;
 
 bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
 // Copies the file from to the file named to, or to standard output for "-".
