@@ -12,8 +12,11 @@ namespace host {
 inline constexpr const char *selection_name = "jwc_temp.txt";
 inline constexpr const char *exchange_name = "JWC_TEMP.TXT";
 inline constexpr const char *work_name = "JWC_TEMP.$$$";
+// The most lines the tool takes; above it, it ends with status 1.
+inline constexpr int line_limit = 150000;
 
 bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
+bool write_stdout(const std::string &bytes, std::string &error);
 // Copies the file from to the file named to, or to standard output for "-".
 bool copy_file_to(const std::filesystem::path &from, const std::string &to, std::string &error);
 
