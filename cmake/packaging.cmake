@@ -5,6 +5,8 @@ set(CPACK_PACKAGE_VENDOR "the digit-tint developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Recolours the digits in the text of a CAD selection")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
+# <package>.sha256 beside it: "<hash>  <file name>", as sha256sum -c reads it.
+set(CPACK_PACKAGE_CHECKSUM SHA256)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)

@@ -41,8 +41,11 @@ constexpr std::string_view files_and_statuses =
     "Exit status:\n"
     "  0   the result was handed back (after /t1../t6: left in JWC_TEMP.$$$)\n"
     "  1   more than 150000 lines: nothing was handed back\n"
-    "  -1  (255 in a POSIX shell) nothing was handed back; a message on\n"
-    "      standard error says why\n";
+    "  -1  nothing was handed back; a message on standard error says why\n"
+    "      (errorlevel -1 on Windows, 255 in a POSIX shell)\n"
+    "\n"
+    "Guides for Windows: README.txt (English) and README.ja.txt (Japanese),\n"
+    "beside digit-tint.exe in the zip.\n";
 
 // What one whole argument asks for.
 Request question(std::string_view arg) {
