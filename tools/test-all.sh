@@ -63,6 +63,7 @@ fuzz_run() {
 }
 
 step format "format" format_check
+step docs "documentation: its runnable commands, the Windows guides' form" bash tools/check-docs.sh
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug
 step release "release build" cmake --workflow --preset release
