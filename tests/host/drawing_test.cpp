@@ -103,7 +103,7 @@ TEST(Drawing, TextIsEscapedForXml) {
 struct DrawingCase {
     const char *title;
     std::string selection;
-    std::vector<std::string> switches = {};
+    std::vector<std::string> switches;
     const char *legend; // the pens it lists
     std::size_t dots;
     const char *svg = "s.svg"; // "-": standard output, the report then on standard error
@@ -184,22 +184,21 @@ INSTANTIATE_TEST_SUITE_P(
         DrawingCase{"no_digits", "ch 0 0 1 0 \"AB\r\npt 1 1\r\npt 2 2\r\n", {}, "", 2},
         // a point without both numbers is not drawn
         DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1},
-        DrawingCase{.title = "to_stdout",
-                    .selection = "ch 0 0 1 0 \"A1\r\n",
-                    .legend = "pen 5",
-                    .dots = 0,
-                    .svg = "-"},
+        DrawingCase{"to_stdout", "ch 0 0 1 0 \"A1\r\n", {}, "pen 5", 0, "-"},
         // a 100-metre plan: a text of height 2 beside ones of 200 stays readable
-        DrawingCase{.title = "small_text_in_a_large_plan",
-                    .selection = " 0 0 100000 0\r\n 0 0 0 75000\r\nch 10 10 2 0 \"A1\r\n"
-                                 "ch 5000 5000 200 0 \"B2\r\nch 9000 9000 200 0 \"C3\r\n",
-                    .legend = "pen 5",
-                    .dots = 0},
-        DrawingCase{.title = "narrow",
-                    .selection = host_test::read(EXAMPLES_DIR "/floor-plan.txt"),
-                    .legend = "pen 5",
-                    .dots = 1,
-                    .width = 300}),
+        DrawingCase{"small_text_in_a_large_plan",
+                    " 0 0 100000 0\r\n 0 0 0 75000\r\nch 10 10 2 0 \"A1\r\n"
+                    "ch 5000 5000 200 0 \"B2\r\nch 9000 9000 200 0 \"C3\r\n",
+                    {},
+                    "pen 5",
+                    0},
+        DrawingCase{"narrow",
+                    host_test::read(EXAMPLES_DIR "/floor-plan.txt"),
+                    {},
+                    "pen 5",
+                    1,
+                    "s.svg",
+                    300}),
     host_test::by_title<DrawingCase>);
 
 } // namespace
