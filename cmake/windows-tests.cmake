@@ -38,16 +38,23 @@ add_test(NAME exe_imports_only_kernel32_and_msvcrt
   COMMAND ${CMAKE_COMMAND} -DEXE=$<TARGET_FILE:digit-tint> -DOBJDUMP=${CMAKE_OBJDUMP}
           -P ${PROJECT_SOURCE_DIR}/cmake/check-system-dlls.cmake)
 
-# The version resource as Windows reads it for the file's Properties: a
-# MinGW-built check calls GetFileVersionInfo and VerQueryValue under Wine.
+# The version resource as Windows reads it for the file's Properties, in
+# English and in Japanese: a MinGW-built check calls GetFileVersionInfo and
+# VerQueryValue under Wine. The Japanese strings go as hexadecimal UTF-8.
 add_executable(check_version ${PROJECT_SOURCE_DIR}/packaging/windows/check_version.cpp)
 target_link_libraries(check_version PRIVATE version)
+string(HEX "${DIGIT_TINT_VENDOR_JA}" vendor_ja)
+string(HEX "${DIGIT_TINT_DESCRIPTION_JA}" description_ja)
+set(same_in_both "FileVersion=${PROJECT_VERSION}" "ProductVersion=${PROJECT_VERSION}"
+    "ProductName=digit-tint" "OriginalFilename=digit-tint.exe"
+    "LegalCopyright=${DIGIT_TINT_COPYRIGHT}")
 add_test(NAME exe_version_resource
   COMMAND check_version $<TARGET_FILE:digit-tint> ${PROJECT_VERSION}
-          "FileVersion=${PROJECT_VERSION}" "ProductVersion=${PROJECT_VERSION}"
-          "ProductName=digit-tint" "OriginalFilename=digit-tint.exe"
+          --table=040904b0 ${same_in_both}
+          "CompanyName=${CPACK_PACKAGE_VENDOR}"
           "FileDescription=${CPACK_PACKAGE_DESCRIPTION_SUMMARY}"
-          "LegalCopyright=${DIGIT_TINT_COPYRIGHT}")
+          --table=041104b0 ${same_in_both}
+          "CompanyName=hex:${vendor_ja}" "FileDescription=hex:${description_ja}")
 
 # The zip as a user unpacks it, packed afresh from this build.
 add_test(NAME package_zip

@@ -40,7 +40,7 @@ for arg in "$@"; do
     --) break ;;
     --svg|--output|-o) expect_value=true output_option=true ;;
     --svg=*|--output=*) mkdir -p "$(dirname "${arg#*=}")" ;;
-    --keep|--tool|--timeout) expect_value=true output_option=false ;;
+    --keep|--tool|--timeout|--svg-width) expect_value=true output_option=false ;;
     -) has_selection=true ;; # the selection on standard input
     -*) ;;
     *) has_selection=true ;;

@@ -67,6 +67,7 @@ layers_check() {
     bash tools/check-layers.sh && bash tools/check-layers.sh --self-test
 }
 step layers "includes of src/ point down the layers" layers_check
+step docs "documentation: its runnable commands, the Windows guides' form" bash tools/check-docs.sh
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug
 step release "release build" cmake --workflow --preset release

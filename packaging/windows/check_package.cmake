@@ -1,7 +1,7 @@
 # cmake -DCPACK=<cpack> -DBUILD_DIR=<build> -DPACKAGE=<name without .zip>
 #       -DOBJDUMP=<objdump> -DWINDRES=<windres> -P check_package.cmake
-# Packs the Windows zip afresh and checks what a user unpacks: exactly these
-# files in one folder, the guides and the license with CR LF line ends, the
+# Packs the Windows zip afresh and checks its SHA-256 checksum file beside it
+# and what a user unpacks: exactly these files in one folder, the guides and the license with CR LF line ends, the
 # guides with a byte order mark, and an .exe that imports KERNEL32 and msvcrt
 # alone, carries its manifest and loads on the oldest Windows the guides name.
 set(work ${BUILD_DIR}/package-check)
@@ -12,6 +12,17 @@ execute_process(
   OUTPUT_VARIABLE log ERROR_VARIABLE log RESULT_VARIABLE rc)
 if(rc OR NOT EXISTS ${work}/${PACKAGE}.zip)
   message(FATAL_ERROR "cpack made no ${PACKAGE}.zip:\n${log}")
+endif()
+# The checksum file as sha256sum -c reads it: the hash, two blanks, the name.
+file(SHA256 ${work}/${PACKAGE}.zip hash)
+set(checksum_file ${work}/${PACKAGE}.zip.sha256)
+if(EXISTS ${checksum_file})
+  file(READ ${checksum_file} checksum)
+else()
+  set(checksum "(no file)")
+endif()
+if(NOT checksum MATCHES "^${hash}  ${PACKAGE}\\.zip\n?$")
+  message(FATAL_ERROR "${PACKAGE}.zip.sha256 holds \"${checksum}\", not \"${hash}  ${PACKAGE}.zip\"")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${work}/${PACKAGE}.zip
                 WORKING_DIRECTORY ${work}/unpacked RESULT_VARIABLE rc)

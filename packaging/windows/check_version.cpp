@@ -1,7 +1,10 @@
-// check_version EXE MAJOR.MINOR.PATCH NAME=VALUE...
+// check_version EXE MAJOR.MINOR.PATCH [--table=LLLLCCCC] NAME=VALUE...
 // Reads EXE's version resource back as Windows Explorer does (GetFileVersionInfo,
 // VerQueryValue) and fails, naming each, where a version number or a string
-// differs from the one given.
+// differs from the one given. The strings are looked up in the resource's
+// first translation, or from a --table on in that one (as "041104b0"), which
+// the translation list must name. A VALUE of "hex:" and UTF-8 in hexadecimal
+// passes text that a command line under Wine might not carry unchanged.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -58,16 +61,30 @@ int check_numbers(std::vector<char> &block, const std::string &expected) {
     return failures;
 }
 
-// The string table of the resource's first translation, as "\StringFileInfo\040904b0\".
-std::wstring string_table(std::vector<char> &block) {
+// The string table of a translation the resource lists, as
+// "\StringFileInfo\040904b0\": the one named (empty: the first), or "" where
+// it is not listed.
+std::wstring string_table(std::vector<char> &block, const std::string &named) {
     void *data = nullptr;
     UINT len = 0;
     if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &data, &len) || len < 4)
         return L"";
-    const auto *pair = static_cast<const WORD *>(data);
-    wchar_t key[64];
-    swprintf(key, 64, L"\\StringFileInfo\\%04x%04x\\", pair[0], pair[1]);
-    return key;
+    const auto *pairs = static_cast<const WORD *>(data);
+    for (UINT i = 0; i + 1 < len / sizeof(WORD); i += 2) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%04x%04x", pairs[i], pairs[i + 1]);
+        if (named.empty() || named == code) return L"\\StringFileInfo\\" + wide(code) + L"\\";
+    }
+    return L"";
+}
+
+// "hex:e697a5" as the bytes it spells; any other text as it is.
+std::string unhex(const std::string &value) {
+    if (value.rfind("hex:", 0) != 0) return value;
+    std::string bytes;
+    for (std::size_t at = 4; at + 1 < value.size(); at += 2)
+        bytes += static_cast<char>(std::stoi(value.substr(at, 2), nullptr, 16));
+    return bytes;
 }
 
 int check_string(std::vector<char> &block, const std::wstring &table, const char *name_value) {
@@ -76,7 +93,7 @@ int check_string(std::vector<char> &block, const std::wstring &table, const char
         std::printf("argument %s is not NAME=VALUE\n", name_value);
         return 1;
     }
-    const std::string name(name_value, eq), expected(eq + 1);
+    const std::string name(name_value, eq), expected = unhex(eq + 1);
     void *data = nullptr;
     UINT len = 0;
     const std::wstring key = table + wide(name.c_str());
@@ -94,7 +111,8 @@ int check_string(std::vector<char> &block, const std::wstring &table, const char
 
 int main(int argc, char **argv) {
     if (argc < 3) {
-        std::printf("usage: check_version EXE MAJOR.MINOR.PATCH NAME=VALUE...\n");
+        std::printf(
+            "usage: check_version EXE MAJOR.MINOR.PATCH [--table=LLLLCCCC] NAME=VALUE...\n");
         return 2;
     }
     std::vector<char> block;
@@ -103,8 +121,17 @@ int main(int argc, char **argv) {
         return 1;
     }
     int failures = check_numbers(block, std::string(argv[2]) + ".0");
-    const std::wstring table = string_table(block);
-    for (int i = 3; i < argc; ++i) failures += check_string(block, table, argv[i]);
+    std::wstring table = string_table(block, "");
+    for (int i = 3; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--table=", 0) != 0) {
+            failures += check_string(block, table, argv[i]);
+            continue;
+        }
+        table = string_table(block, arg.substr(8));
+        if (table.empty()) std::printf("%s: not in the translation list\n", argv[i]);
+        failures += table.empty();
+    }
     if (failures == 0) std::printf("%s: version resource as expected\n", argv[1]);
     return failures == 0 ? 0 : 1;
 }

@@ -45,8 +45,10 @@ void add_files_and_statuses(stream::LineBuf &b) {
                    "(after /t1../t6: left in ",
                    work_name, ")\n  1   more than ", line_limit,
                    " lines: nothing was handed back\n"
-                   "  -1  (255 in a POSIX shell) nothing was handed back; a message on\n"
-                   "      standard error says why\n");
+                   "  -1  nothing was handed back; a message on standard error says why\n"
+                   "      (errorlevel -1 on Windows, 255 in a POSIX shell)\n\n"
+                   "Guides for Windows: README.txt (English) and README.ja.txt (Japanese),\n"
+                   "beside digit-tint.exe in the zip.\n");
 }
 
 // What one whole argument asks for.

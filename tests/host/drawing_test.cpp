@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <png.h>
+#include <sstream>
 
 #include "host_run.hpp"
 #include "pens.hpp"
 #include "sjis.hpp"
+#include "svg.hpp"
 
 namespace {
 
@@ -104,6 +106,8 @@ struct DrawingCase {
     std::vector<std::string> switches;
     const char *legend; // the pens it lists
     std::size_t dots;
+    const char *svg = "s.svg"; // "-": standard output, the report then on standard error
+    int width = 800;           // --svg-width
 };
 
 // gtest names a case by its title.
@@ -128,19 +132,48 @@ std::string legend_pens(const std::string &svg) {
     return legend == std::string::npos ? "(no legend)" : pens;
 }
 
+// The number in the attribute name="..." from at on.
+double attribute(const std::string &svg, const std::string &name, std::size_t at = 0) {
+    at = svg.find(" " + name + "=\"", at);
+    return at == std::string::npos ? -1 : std::stod(svg.substr(at + name.size() + 3));
+}
+
+// The smallest font size of the plan's texts, in rendered pixels.
+double smallest_text_pixels(const std::string &svg) {
+    const std::size_t plan = svg.find("<svg class=\"plan\"");
+    const std::size_t view = svg.find("viewBox=\"", plan) + 9;
+    double x, y, w, h;
+    std::istringstream(svg.substr(view)) >> x >> y >> w >> h;
+    const double scale =
+        std::min(attribute(svg, "width", plan) / w, attribute(svg, "height", plan) / h);
+    double smallest = 1e9;
+    for (std::size_t at = svg.find("<text ", plan); at < svg.find("class=\"legend\"");
+         at = svg.find("<text ", at + 1))
+        smallest = std::min(smallest, attribute(svg, "font-size", at) * scale);
+    return smallest;
+}
+
 class Drawings : public testing::TestWithParam<DrawingCase> {};
 
 TEST_P(Drawings, LegendListsThePensUsedAndPointsAreDots) {
     const DrawingCase &c = GetParam();
     const fs::path dir = host_test::scratch(std::string("drawing_") + c.title);
     host_test::write(dir / "s.txt", c.selection);
-    std::vector<std::string> args{"--svg", "s.svg", "s.txt", "--"};
+    std::vector<std::string> args{"--svg", c.svg, "--svg-width", std::to_string(c.width),
+                                  "s.txt", "--"};
     args.insert(args.end(), c.switches.begin(), c.switches.end());
-    ASSERT_EQ(host_test::run_host(args, dir).status, 0);
-    const std::string svg = host_test::read(dir / "s.svg");
+    const host::ToolRun run = host_test::run_host(args, dir);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const bool to_stdout = std::string(c.svg) == "-";
+    const std::string svg = to_stdout ? run.out : host_test::read(dir / "s.svg");
+    EXPECT_NE(host_test::report_field(to_stdout ? run.err : run.out, "records in"),
+              "(no records in)");
     EXPECT_EQ(legend_pens(svg), c.legend) << svg;
     EXPECT_EQ(count(svg, "<circle class=\"point\""), c.dots) << svg;
     EXPECT_EQ(count(svg, "no marked digits"), std::string(c.legend).empty() ? 1u : 0u);
+    EXPECT_LE(attribute(svg, "width"), c.width);
+    EXPECT_LE(attribute(svg, "height"), c.width * 0.75);
+    EXPECT_GE(smallest_text_pixels(svg), host::min_text_pixels * 0.9999) << svg;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,7 +183,22 @@ INSTANTIATE_TEST_SUITE_P(
         DrawingCase{"pen_3", "ch 0 0 1 0 \"A1\r\n", {"/k3"}, "pen 3", 0},
         DrawingCase{"no_digits", "ch 0 0 1 0 \"AB\r\npt 1 1\r\npt 2 2\r\n", {}, "", 2},
         // a point without both numbers is not drawn
-        DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1}),
+        DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1},
+        DrawingCase{"to_stdout", "ch 0 0 1 0 \"A1\r\n", {}, "pen 5", 0, "-"},
+        // a 100-metre plan: a text of height 2 beside ones of 200 stays readable
+        DrawingCase{"small_text_in_a_large_plan",
+                    " 0 0 100000 0\r\n 0 0 0 75000\r\nch 10 10 2 0 \"A1\r\n"
+                    "ch 5000 5000 200 0 \"B2\r\nch 9000 9000 200 0 \"C3\r\n",
+                    {},
+                    "pen 5",
+                    0},
+        DrawingCase{"narrow",
+                    host_test::read(EXAMPLES_DIR "/floor-plan.txt"),
+                    {},
+                    "pen 5",
+                    1,
+                    "s.svg",
+                    300}),
     host_test::by_title<DrawingCase>);
 
 } // namespace

@@ -2,6 +2,8 @@
 // against the files handed over and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "host_run.hpp"
 #include "records.hpp"
 #include "sjis.hpp"
@@ -26,6 +28,13 @@ std::string every_kind() {
     return "hq\r\n#c\r\nbz\r\nlg1\r\nly2\r\nlt3\r\nlc4\r\npn1\r\ncn2\r\ncc1\r\n 0 0 10 0\r\n"
            "ci 0 0 5\r\npt 1 1\r\npl\r\nhp1 1 2\r\nhs 1 1\r\nhcw 1 2\r\nz1\r\n"
            "ch 1 2 3 0 \"A12B\r\ncx 5 6 1 0 \"9\r\nxx\r\n\r\n";
+}
+
+// More lines than four digits number: a header and texts.
+std::string ten_thousand_texts() {
+    std::string selection = "hq\r\n";
+    for (int i = 0; i < 10000; ++i) selection += "ch 1 2 3 0 \"A1\r\n";
+    return selection;
 }
 
 std::size_t count(const std::string &bytes, const std::string &what) {
@@ -92,10 +101,14 @@ TEST_P(Exchanges, ReportFiguresMatchTheFiles) {
               std::string::npos);
     EXPECT_EQ(report_field(report, "marked runs"),
               std::to_string(count(back, "^$")) + " (" + runs_by_pen(back) + ")");
-    // every returned line is listed, numbered
-    char last[32];
-    std::snprintf(last, sizeof last, "\n%4zu  ", count(back, "\r\n"));
-    EXPECT_NE(report.find(last), std::string::npos) << report;
+    // every returned line is listed, numbered in a column as wide as the last number
+    const std::size_t lines = count(back, "\r\n");
+    const int width = std::max(4, static_cast<int>(std::to_string(lines).size()));
+    char first[32], last[32];
+    std::snprintf(first, sizeof first, "\n%*d  ", width, 1);
+    std::snprintf(last, sizeof last, "\n%*zu  ", width, lines);
+    EXPECT_NE(report.find(std::string(")") + first), std::string::npos) << report.substr(0, 2000);
+    EXPECT_NE(report.find(last), std::string::npos) << report.substr(0, 2000);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -134,7 +147,14 @@ INSTANTIATE_TEST_SUITE_P(
             "header 1, comment 1, setting 10, text 11, line element 6, circle/arc 2, point 1",
             "header 1, comment 3, setting 16, text 11",
             "(empty)",
-            "JWC_TEMP.$$$"}),
+            "JWC_TEMP.$$$"},
+        ExchangeCase{"ten_thousand_texts",
+                     ten_thousand_texts(),
+                     {},
+                     "header 1, text 10000",
+                     "header 1, setting 4, text 10000",
+                     "(empty)",
+                     "JWC_TEMP.TXT"}),
     host_test::by_title<ExchangeCase>);
 
 TEST(Exchange, Utf8SelectionComesBackAsTheShiftJisOne) {
@@ -240,7 +260,9 @@ TEST_P(Failures, OneLineAndNonZeroStatus) {
     host_test::write(dir / "fails.sh", "#!/bin/sh\necho boom >&2\necho again >&2\nexit 3\n");
     host_test::write(dir / "silent.sh", "#!/bin/sh\nrm jwc_temp.txt\n");
     host_test::write(dir / "hangs.sh", "#!/bin/sh\nexec sleep 30\n");
-    for (const char *script : {"fails.sh", "silent.sh", "hangs.sh"})
+    host_test::write(dir / "over.sh", "#!/bin/sh\nexit 1\n");
+    host_test::write(dir / "refuses.sh", "#!/bin/sh\necho 'Cannot open file: x ' >&2\nexit 255\n");
+    for (const char *script : {"fails.sh", "silent.sh", "hangs.sh", "over.sh", "refuses.sh"})
         fs::permissions(dir / script, fs::perms::owner_all);
     fs::create_directories(dir / "full");
     host_test::write(dir / "full" / "x", "");
@@ -335,6 +357,25 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     "the tool failed with exit status 3 (stderr: boom / again)",
                     true},
+        FailureCase{"tool_over_the_line_limit",
+                    {"--tool", "./over.sh", "sel.txt"},
+                    1,
+                    "the tool failed with exit status 1: more than 150000 lines, nothing changed "
+                    "(stderr empty)",
+                    true},
+        FailureCase{"tool_refuses",
+                    {"--tool", "./refuses.sh", "sel.txt"},
+                    1,
+                    "the tool failed with exit status 255 (-1): nothing handed back, for the "
+                    "reason in its message (stderr: Cannot open file: x )",
+                    true},
+        FailureCase{"file_and_drawing_to_stdout",
+                    {"-o", "-", "--svg", "-", "sel.txt"},
+                    2,
+                    "-o - and --svg - both want standard output",
+                    false},
+        FailureCase{
+            "svg_width_too_small", {"--svg-width", "199", "sel.txt"}, 2, "not \"199\"", false},
         FailureCase{"tool_hands_nothing_back",
                     {"--tool", "./silent.sh", "sel.txt"},
                     1,

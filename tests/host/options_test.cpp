@@ -60,7 +60,8 @@ TEST(Options, EverySpellingOfTheTableParses) {
     for (const host::OptionSpec &entry : host::option_table())
         for (std::string_view name : host::spellings(entry)) {
             std::vector<std::string> words{"digit-tint-host", std::string(name)};
-            if (entry.takes == host::Takes::value) words.push_back(name == "--timeout" ? "5" : "x");
+            if (entry.takes == host::Takes::value)
+                words.push_back(name == "--timeout" || name == "--svg-width" ? "500" : "x");
             words.push_back("sel.txt");
             std::vector<char *> argv;
             for (auto &w : words) argv.push_back(w.data());

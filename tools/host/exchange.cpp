@@ -1,18 +1,14 @@
 #include "exchange.hpp"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
-#include <initializer_list>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "process/process.hpp"
 #include "stop.hpp"
 
 namespace host {
@@ -28,6 +24,14 @@ bool write_file(const fs::path &path, const std::string &bytes, std::string &err
         return false;
     }
     return true;
+}
+
+bool write_stdout(const std::string &bytes, std::string &error) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+        std::fflush(stdout) == 0)
+        return true;
+    error = std::string("cannot write standard output: ") + std::strerror(errno);
+    return false;
 }
 
 namespace {
@@ -98,109 +102,58 @@ std::string default_tool() {
 
 namespace {
 
-// Reads an unlinked temporary file back from its start.
-std::string drain(std::FILE *file) {
-    std::string bytes;
-    std::rewind(file);
-    char chunk[4096];
-    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;) bytes.append(chunk, n);
-    return bytes;
-}
-
-// The child's side: standard streams, working directory, exec. An errno that
-// stops it goes back through report_fd, which exec closes on success.
-[[noreturn]] void exec_tool(std::vector<char *> &argv, const fs::path &dir, int out, int err,
-                            int report_fd) {
-    int in = open("/dev/null", O_RDONLY);
-    if (in >= 0 && dup2(in, 0) >= 0 && dup2(out, 1) >= 0 && dup2(err, 2) >= 0 &&
-        chdir(dir.c_str()) == 0)
-        execvp(argv[0], argv.data());
-    int e = errno;
-    ssize_t ignored = write(report_fd, &e, sizeof e);
-    (void)ignored;
-    _exit(127);
-}
+using std::chrono::milliseconds;
 
 // Asks the tool to end, as a host does when its user cancels, and kills it
 // where it is still running a second later.
-void stop_tool(pid_t pid, int &wstatus) {
-    kill(pid, SIGTERM);
-    for (int tries = 0; tries < 100; ++tries) {
-        if (waitpid(pid, &wstatus, WNOHANG) == pid) return;
-        usleep(10000);
-    }
-    kill(pid, SIGKILL);
-    while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
-    }
+void stop_tool(const process::Process &tool) {
+    tool.kill(SIGTERM);
+    if (!tool.ended_within(milliseconds(1000))) tool.kill(SIGKILL);
 }
 
 enum class Waited { ended, timed_out, stopped };
 
-// Waits for pid, polling with growing naps so that a quick tool costs about a
-// millisecond and a stop signal is seen within 50 ms. Past timeout seconds
-// (when above 0) it is killed; after a stop signal, or once the reader of
-// standard output has gone (nothing of the run could reach it), it is stopped.
-Waited wait_for(pid_t pid, int &wstatus, double timeout) {
+// Waits for the tool's end, looking every 50 ms for a stop signal. Past
+// timeout seconds (when above 0) it is killed; after a stop signal, or once
+// the reader of standard output has gone (nothing of the run could reach
+// it), it is stopped.
+Waited wait_for(const process::Process &tool, double timeout) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
-    for (useconds_t nap = 500;; nap = std::min<useconds_t>(nap * 2, 50000)) {
-        const pid_t done = waitpid(pid, &wstatus, WNOHANG);
-        if (done == pid || (done < 0 && errno != EINTR)) return Waited::ended;
+    while (!tool.ended_within(milliseconds(50))) {
         if (stop_signal() || output_closed()) {
-            stop_tool(pid, wstatus);
+            stop_tool(tool);
             return Waited::stopped;
         }
         if (timeout > 0 && std::chrono::steady_clock::now() >= deadline) {
-            kill(pid, SIGKILL); // cannot be caught: the wait below is short
-            while (waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
-            }
+            tool.kill(SIGKILL); // cannot be caught: the wait after it is short
             return Waited::timed_out;
         }
-        if (done == 0) usleep(nap);
     }
+    return Waited::ended;
 }
 
 } // namespace
 
 bool run_tool(const std::string &tool, const std::vector<std::string> &switches,
               const fs::path &dir, ToolRun &run, std::string &error, double timeout) {
+    process::Command command;
     // A path with a slash names a file from here; a bare name is looked up on PATH.
-    std::string program = tool.find('/') == std::string::npos ? tool : fs::absolute(tool).string();
-    std::vector<std::string> words{program};
-    words.insert(words.end(), switches.begin(), switches.end());
-    std::vector<char *> argv;
-    for (auto &w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
-    int report[2];
-    if (!out || !err || pipe2(report, O_CLOEXEC) != 0) {
-        error = std::string("cannot start ") + tool + ": " + std::strerror(errno);
-        for (std::FILE *file : {out, err})
-            if (file) std::fclose(file);
+    command.argv = {tool.find('/') == std::string::npos ? tool : fs::absolute(tool).string()};
+    command.argv.insert(command.argv.end(), switches.begin(), switches.end());
+    command.cwd = dir;
+    process::Process started(command);
+    const Waited waited = wait_for(started, timeout);
+    const process::Exit exit = started.wait();
+    if (exit.status == process::not_started) {
+        error = "cannot start the tool " + tool + ": " + std::strerror(exit.not_started_error);
         return false;
     }
-    std::fflush(nullptr);
-    pid_t pid = fork();
-    if (pid == 0) exec_tool(argv, dir, fileno(out), fileno(err), report[1]);
-    close(report[1]);
-    int child_errno = 0;
-    bool exec_failed = pid > 0 && read(report[0], &child_errno, sizeof child_errno) > 0;
-    close(report[0]);
-    int wstatus = 0;
-    const Waited waited = pid > 0 ? wait_for(pid, wstatus, timeout) : Waited::ended;
     run.timed_out = waited == Waited::timed_out;
     run.stopped = waited == Waited::stopped;
-    run.out = drain(out);
-    run.err = drain(err);
-    std::fclose(out);
-    std::fclose(err);
-    if (pid < 0 || exec_failed) {
-        error =
-            "cannot start the tool " + tool + ": " + std::strerror(pid < 0 ? errno : child_errno);
-        return false;
-    }
-    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
-    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + run.signal;
+    run.signal = exit.signal;
+    run.status = exit.status;
+    run.out = exit.out;
+    run.err = exit.err;
     return true;
 }
 

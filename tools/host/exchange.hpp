@@ -14,8 +14,11 @@ namespace host {
 inline constexpr const char *selection_name = exchange::host_name;
 using exchange::exchange_name;
 using exchange::work_name;
+// The most lines the tool takes; above it, it ends with status 1.
+using exchange::line_limit;
 
 bool write_file(const std::filesystem::path &path, const std::string &bytes, std::string &error);
+bool write_stdout(const std::string &bytes, std::string &error);
 // Copies the file from to the file named to, or to standard output for "-".
 bool copy_file_to(const std::filesystem::path &from, const std::string &to, std::string &error);
 

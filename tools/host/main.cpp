@@ -47,9 +47,17 @@ std::string one_line(const std::string &bytes) {
     return joined.empty() ? "stderr empty" : "stderr: " + joined;
 }
 
+// What the tool's own statuses mean; -1 reads as 255 here.
+std::string meaning(int status) {
+    if (status == 1) return ": more than " + std::to_string(line_limit) + " lines, nothing changed";
+    if (status == 255) return " (-1): nothing handed back, for the reason in its message";
+    return "";
+}
+
 std::string ending(const ToolRun &run) {
-    return run.signal ? "was killed by signal " + std::to_string(run.signal)
-                      : "failed with exit status " + std::to_string(run.status);
+    return run.signal
+               ? "was killed by signal " + std::to_string(run.signal)
+               : "failed with exit status " + std::to_string(run.status) + meaning(run.status);
 }
 
 // A UTF-8 selection goes over as it is, garbled for the tool; one line says
@@ -90,8 +98,10 @@ bool write_outputs(const Options &options, const Exchange &exchange,
                    std::string &error) {
     if (!options.output.empty() && !copy_file_to(exchange.out_path, options.output, error))
         return false;
-    if (!options.svg.empty() && !write_file(options.svg, svg_drawing(geometry, texts), error))
-        return false;
+    if (options.svg.empty()) return true;
+    const std::string drawing = svg_drawing(geometry, texts, options.svg_width);
+    return options.svg == "-" ? write_stdout(drawing, error)
+                              : write_file(options.svg, drawing, error);
     return true;
 }
 
@@ -112,19 +122,19 @@ struct Scratch {
     }
 };
 
+// The report goes to standard output, or to standard error where the
+// returned file or the drawing takes standard output.
+std::FILE *report_stream(const Options &options) {
+    return options.output == "-" || options.svg == "-" ? stderr : stdout;
+}
+
 // The reader of standard output went away while the tool ran, which
 // stopped the tool: the end and the message of a write that meets it.
 int output_gone(const Options &options, const Scratch &scratch) {
     scratch.tidy();
     if (!ignored(SIGPIPE)) end_by(SIGPIPE);
-    const char *what = options.output == "-" ? "standard output" : "the report";
+    const char *what = report_stream(options) == stderr ? "standard output" : "the report";
     return fail(std::string("cannot write ") + what + ": " + std::strerror(EPIPE));
-}
-
-// The report goes to standard output, or to standard error where the
-// returned file takes standard output.
-std::FILE *report_stream(const Options &options) {
-    return options.output == "-" ? stderr : stdout;
 }
 
 Exchange exchange_of(const Options &options, const Scratch &scratch, const Handover &handover) {

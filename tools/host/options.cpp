@@ -28,20 +28,30 @@ bool set_color(Options &options, std::string_view when, std::string &error) {
     return false;
 }
 
+// A whole number from low to high, or -1.
+int whole_number(std::string_view text, int low, int high) {
+    int n = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9' || n > high) return -1;
+        n = n * 10 + (c - '0');
+    }
+    return text.empty() || n < low || n > high ? -1 : n;
+}
+
 // Whole seconds, 1 to a day.
 bool set_timeout(Options &options, std::string_view text, std::string &error) {
-    int seconds = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9' || seconds > 86400) seconds = -1;
-        if (seconds < 0) break;
-        seconds = seconds * 10 + (c - '0');
-    }
-    if (seconds < 1 || seconds > 86400) {
-        error = "--timeout takes whole seconds from 1 to 86400, not \"" + std::string(text) + "\"";
-        return false;
-    }
-    options.timeout = seconds;
-    return true;
+    options.timeout = whole_number(text, 1, 86400);
+    if (options.timeout > 0) return true;
+    error = "--timeout takes whole seconds from 1 to 86400, not \"" + std::string(text) + "\"";
+    return false;
+}
+
+// Narrower than 200 pixels leaves no room for the legend.
+bool set_svg_width(Options &options, std::string_view text, std::string &error) {
+    options.svg_width = whole_number(text, 200, 20000);
+    if (options.svg_width > 0) return true;
+    error = "--svg-width takes whole pixels from 200 to 20000, not \"" + std::string(text) + "\"";
+    return false;
 }
 
 template <bool Options::*flag> bool set_flag(Options &options, std::string_view, std::string &) {
@@ -67,8 +77,14 @@ const OptionSpec table[] = {
      set_flag<&Options::raw>},
     {"--summary", Takes::nothing, "", "the counts only, without listing every returned command",
      set_flag<&Options::summary>},
-    {"--svg", Takes::value, "FILE", "draw the selection with the marked digits in pen colours",
+    {"--svg", Takes::value, "FILE",
+     "draw the selection with the marked digits in pen colours;\n"
+     "\"-\" writes it to standard output, the report to stderr",
      set_text<&Options::svg>},
+    {"--svg-width", Takes::value, "PIXELS",
+     "the drawing's width (default: 800), its height at most 3/4\n"
+     "of it; no text is drawn smaller than 10 pixels",
+     set_svg_width},
     {"-o, --output", Takes::value, "FILE",
      "write the returned exchange file to FILE; \"-\" writes it\n"
      "to standard output, and the report to standard error",
@@ -141,6 +157,10 @@ bool parse_arguments(int argc, char **argv, Options &options, std::string &error
     }
     if (options.selection.empty() && !options.help && !options.version) {
         error = "no SELECTION given";
+        return false;
+    }
+    if (options.output == "-" && options.svg == "-") {
+        error = "-o - and --svg - both want standard output; name a file for one";
         return false;
     }
     return true;

@@ -20,11 +20,12 @@ struct Options {
     bool help = false;
     bool version = false;
     ColorWhen color = ColorWhen::auto_;
-    std::string svg;    // drawing to write, if any
-    std::string keep;   // scratch directory to use and keep, if any
-    std::string output; // where to copy the returned exchange file; "-" for stdout
-    std::string tool;   // the tool to start; empty for the one built beside us
-    int timeout = 60;   // seconds the tool may run before it is killed
+    std::string svg;     // drawing to write, if any; "-" for stdout
+    int svg_width = 800; // the drawing's width in pixels
+    std::string keep;    // scratch directory to use and keep, if any
+    std::string output;  // where to copy the returned exchange file; "-" for stdout
+    std::string tool;    // the tool to start; empty for the one built beside us
+    int timeout = 60;    // seconds the tool may run before it is killed
     // "always" in "--color always": the blank made it an argument of its
     // own, worth a hint where that goes wrong.
     std::string color_word_apart;

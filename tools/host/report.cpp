@@ -1,5 +1,6 @@
 #include "report.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -162,8 +163,10 @@ bool list_commands(Writer &out, const Exchange &exchange, const ReportStyle &sty
     std::string_view line;
     char number[32];
     Codec codec;
+    // as wide as the last line's number, and at least four
+    const int width = std::max(4, static_cast<int>(std::to_string(exchange.out.lines).size()));
     for (std::size_t n = 1; out.ok() && back.next(line); ++n) {
-        std::snprintf(number, sizeof number, "%4zu  ", n);
+        std::snprintf(number, sizeof number, "%*zu  ", width, n);
         out.put(number);
         out.put(show_line(codec, std::string(without_end(line)), style.raw, style.colour) + "\n");
     }

@@ -120,6 +120,14 @@ std::vector<Text> texts(const std::vector<std::string> &out, Box &box) {
     return found;
 }
 
+// The room a text takes, from its anchor along its direction and up.
+void extend_by_text(Box &box, const Text &t) {
+    const double w = width_in_ems(t.record.text) * t.size, rad = t.angle * pi / 180;
+    const auto &n = t.record.number;
+    extend(box, n[0] + w * std::cos(rad), n[1] + w * std::sin(rad));
+    extend(box, n[0] - t.size * std::sin(rad), n[1] + t.size * std::cos(rad));
+}
+
 // The direction vectors only tell sizes relative to each other: scale them so
 // that the middle one is a readable fraction of the drawing.
 void scale_sizes(std::vector<Text> &found, Box &box) {
@@ -133,11 +141,57 @@ void scale_sizes(std::vector<Text> &found, Box &box) {
     for (Text &t : found) {
         double ratio = middle > 0 && t.size > 0 ? t.size / middle : 1.0;
         t.size = readable * std::clamp(ratio, 0.5, 2.5);
-        const double w = width_in_ems(t.record.text) * t.size, rad = t.angle * pi / 180;
-        const auto &n = t.record.number;
-        extend(box, n[0] + w * std::cos(rad), n[1] + w * std::sin(rad));
-        extend(box, n[0] - t.size * std::sin(rad), n[1] + t.size * std::cos(rad));
+        extend_by_text(box, t);
     }
+}
+
+// Where the plan lies in drawing units, and its size in pixels.
+struct Frame {
+    double x = 0, y = 0, w = 0, h = 0; // the view box, y flipped
+    double plan_w = 0, plan_h = 0;     // pixels
+    double scale = 0;                  // pixels a drawing unit, as rendered
+};
+
+// The legend's band, in pixels, below the plan.
+const double legend_height = 30;
+
+// The box with a margin, fitted to width by three quarters of it, the
+// legend's band included.
+Frame frame_of(Box box, double width) {
+    if (!box.any) box = {0, 0, 100, 100, true};
+    const double margin = std::max(box.max_x - box.min_x, box.max_y - box.min_y) * 0.04 + 1;
+    Frame f;
+    f.x = box.min_x - margin, f.y = -box.max_y - margin;
+    f.w = box.max_x - box.min_x + 2 * margin, f.h = box.max_y - box.min_y + 2 * margin;
+    const double fit = std::min(width / f.w, (width * 0.75 - legend_height) / f.h);
+    f.plan_w = std::floor(f.w * fit), f.plan_h = std::floor(f.h * fit);
+    // the view box keeps its proportions within the whole pixels
+    f.scale = std::min(f.plan_w / f.w, f.plan_h / f.h);
+    return f;
+}
+
+// Texts smaller than the readable minimum at this scale grow to it, and the
+// box with them; false where none did.
+bool raise_small_texts(std::vector<Text> &found, Box &box, double scale) {
+    bool raised = false;
+    for (Text &t : found)
+        if (t.size * scale < min_text_pixels) {
+            t.size = min_text_pixels / scale;
+            extend_by_text(box, t);
+            raised = true;
+        }
+    return raised;
+}
+
+// The frame for texts of their scaled sizes, none below the minimum: a text
+// raised makes the box, and so the scale, a little smaller.
+Frame fit_texts(std::vector<Text> &found, Box &box, double width) {
+    Frame frame = frame_of(box, width);
+    for (int round = 0; round < 3 && raise_small_texts(found, box, frame.scale); ++round)
+        frame = frame_of(box, width);
+    // what the last round still shrank grows into the margin
+    raise_small_texts(found, box, frame.scale);
+    return frame;
 }
 
 std::string text_element(Codec &codec, const Text &t) {
@@ -168,8 +222,8 @@ std::vector<int> pens_used(const std::vector<Text> &found) {
     return pens;
 }
 
-// Legend entries are laid out in pixels, in a band below the plan.
-const double legend_height = 30, legend_caption = 110, legend_entry = 64;
+// Legend entries are laid out in pixels, in the band below the plan.
+const double legend_caption = 110, legend_entry = 64;
 
 double legend_width(std::size_t pens) {
     return legend_caption + static_cast<double>(std::max<std::size_t>(pens, 2)) * legend_entry;
@@ -205,37 +259,32 @@ std::string dots(const std::vector<Point> &points, double radius) {
 
 } // namespace
 
-std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out) {
+std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out,
+                        int width) {
     Box box;
     std::vector<Point> points;
     std::string geometry = shapes(in, box, points);
     std::vector<Text> found = texts(out, box);
     scale_sizes(found, box);
-    if (!box.any) box = {0, 0, 100, 100, true};
-    const double margin = std::max(box.max_x - box.min_x, box.max_y - box.min_y) * 0.04 + 1;
-    const double x = box.min_x - margin, y = -box.max_y - margin;
-    const double w = box.max_x - box.min_x + 2 * margin, h = box.max_y - box.min_y + 2 * margin;
-    // The plan and the legend below it fit a window of 800 by 600 pixels.
-    const double scale = std::min(800 / w, (600 - legend_height) / h);
-    const double plan_w = std::floor(w * scale), plan_h = std::floor(h * scale);
+    const Frame f = fit_texts(found, box, width);
     const std::vector<int> pens = pens_used(found);
-    const double page_w = std::max(plan_w, legend_width(pens.size()));
+    const double page_w = std::max(f.plan_w, legend_width(pens.size()));
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" +
-                      num(page_w) + "\" height=\"" + num(plan_h + legend_height) + "\">\n";
+                      num(page_w) + "\" height=\"" + num(f.plan_h + legend_height) + "\">\n";
     svg += "<style>.geometry>*{fill:none;stroke:#909090;stroke-width:1.5px;"
            "vector-effect:non-scaling-stroke} .geometry>.point{fill:#909090;stroke:none}"
            " text{white-space:pre;font-family:sans-serif} tspan{font-weight:bold}</style>\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
-    svg += "<svg class=\"plan\" width=\"" + num(plan_w) + "\" height=\"" + num(plan_h) +
-           "\" viewBox=\"" + num(x) + " " + num(y) + " " + num(w) + " " + num(h) + "\">\n";
+    svg += "<svg class=\"plan\" width=\"" + num(f.plan_w) + "\" height=\"" + num(f.plan_h) +
+           "\" viewBox=\"" + num(f.x) + " " + num(f.y) + " " + num(f.w) + " " + num(f.h) + "\">\n";
     // Dots of 2.5 pixels' radius, whatever the drawing's units.
-    svg += "<g class=\"geometry\">\n" + geometry + dots(points, 2.5 / scale) + "</g>\n<g fill=\"" +
-           text_rgb + "\">\n";
+    svg += "<g class=\"geometry\">\n" + geometry + dots(points, 2.5 / f.scale) +
+           "</g>\n<g fill=\"" + text_rgb + "\">\n";
     Codec codec;
     for (const Text &t : found) svg += text_element(codec, t);
     svg += "</g>\n</svg>\n";
-    return svg + legend(pens, plan_h, page_w) + "</svg>\n";
+    return svg + legend(pens, f.plan_h, page_w) + "</svg>\n";
 }
 
 } // namespace host

@@ -8,7 +8,13 @@
 
 namespace host {
 
-// in: the selection's lines; out: the lines read back (Shift_JIS, no line ends).
-std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out);
+// The smallest font size drawn, in pixels: a text smaller in the plan's scale
+// is drawn at this size, so that it stays readable.
+inline constexpr double min_text_pixels = 10;
+
+// in: the selection's lines; out: the lines read back (Shift_JIS, no line
+// ends). The plan fits width pixels by three quarters of that.
+std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out,
+                        int width = 800);
 
 } // namespace host

@@ -1,4 +1,4 @@
-#include "process.hpp"
+#include "process/process.hpp"
 
 #include <cerrno>
 #include <csignal>
@@ -19,7 +19,7 @@
 
 extern char **environ;
 
-namespace support {
+namespace process {
 
 namespace {
 
@@ -186,6 +186,7 @@ Process::Process(const Command &command) : command_(command), started_(Clock::no
     if ((command.output == Output::capture && (out_fd_ < 0 || err_fd_ < 0)) ||
         (command.input && in_fd_ < 0) || (command.stdout_closed && closed_pipe_fd_ < 0) ||
         pipe2(report, O_CLOEXEC) != 0) {
+        exit_.not_started_error = errno;
         exit_.not_started_why = std::string("cannot set up: ") + std::strerror(errno);
         return;
     }
@@ -203,8 +204,12 @@ Process::Process(const Command &command) : command_(command), started_(Clock::no
     Failure failure{};
     const bool failed = pid_ > 0 && read(report[0], &failure, sizeof failure) == sizeof failure;
     close(report[0]);
-    if (pid_ < 0) exit_.not_started_why = std::string("fork: ") + std::strerror(fork_error);
+    if (pid_ < 0) {
+        exit_.not_started_error = fork_error;
+        exit_.not_started_why = std::string("fork: ") + std::strerror(fork_error);
+    }
     if (!failed) return;
+    exit_.not_started_error = failure.error;
     exit_.not_started_why =
         std::string(step_names[failure.step]) + ": " + std::strerror(failure.error);
     waitpid(pid_, nullptr, 0);
@@ -222,6 +227,10 @@ Process::~Process() {
 
 void Process::kill(int signal) const {
     if (pid_ > 0) ::kill(pid_, signal);
+}
+
+bool Process::ended_within(std::chrono::milliseconds limit) const {
+    return pid_ <= 0 || ended_before(pid_, Clock::now() + limit);
 }
 
 Exit Process::wait() {
@@ -254,4 +263,4 @@ Exit run(const Command &command) {
     return Process(command).wait();
 }
 
-} // namespace support
+} // namespace process
