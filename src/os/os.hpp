@@ -43,6 +43,13 @@ bool remove_own_file(const char *name);
 // tried again for about a second; a missing from fails at once.
 bool replace_file(const char *from, const char *to);
 
+// What stands under a name: nothing, a regular file (on POSIX systems also
+// through a link), or anything else, which no host writes: a directory, a
+// pipe, a device, a dangling link, and on Windows any reparse point (a
+// symbolic link, a junction) whatever it points to.
+enum class Entry { none, file, other };
+Entry entry_at(const char *name);
+
 // Whether anything (a file, a directory, a link) stands under name.
 bool name_exists(const char *name);
 

@@ -66,6 +66,13 @@ bool replace_file(const char *from, const char *to) {
     return std::rename(from, to) == 0;
 }
 
+Entry entry_at(const char *name) {
+    struct stat st;
+    if (lstat(name, &st) != 0) return Entry::none;
+    if (S_ISLNK(st.st_mode) && stat(name, &st) != 0) return Entry::other;
+    return S_ISREG(st.st_mode) ? Entry::file : Entry::other;
+}
+
 bool name_exists(const char *name) {
     struct stat st;
     return lstat(name, &st) == 0;

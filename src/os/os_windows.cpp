@@ -118,6 +118,14 @@ bool replace_file(const char *from, const char *to) {
     return retried([&] { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0; });
 }
 
+Entry entry_at(const char *name) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Entry::none;
+    constexpr DWORD no_file =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    return attributes & no_file ? Entry::other : Entry::file;
+}
+
 bool name_exists(const char *name) {
     return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES;
 }

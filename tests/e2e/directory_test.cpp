@@ -214,6 +214,20 @@ const std::string overflow_line =
 
 const std::string big_selection = support::selection(20000, 19);
 
+// Names a person gives a copy beside the work file, the old form of a run's
+// own name among them, and names a run's own would have but for a digit.
+const char *const user_names[] = {"JWC_TEMP.$$$.2024-01-31",
+                                  "JWC_TEMP.$$$.1",
+                                  "JWC_TEMP.$$$.",
+                                  "JWC_TEMP.$$$.-",
+                                  "JWC_TEMP.$$$.4242-1",
+                                  "JWC_TEMP.$$$.~digit-tint~",
+                                  "JWC_TEMP.$$$.~digit-tint~042",
+                                  "JWC_TEMP.$$$.~digit-tint~42-",
+                                  "JWC_TEMP.$$$.~digit-tint~42-0",
+                                  "JWC_TEMP.$$$.~digit-tint~42-100",
+                                  "JWC_TEMP.$$$.~digit-tint~42.bak"};
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlantedNames,
     testing::Values(
@@ -260,12 +274,25 @@ INSTANTIATE_TEST_SUITE_P(
                 .plant =
                     [](const fs::path &d, const fs::path &outside) {
                         host_leaves_selection(d);
-                        support::write_file(d / "JWC_TEMP.$$$.4242", "cut sho");
-                        support::write_file(d / "JWC_TEMP.$$$.4242-1", "cut");
-                        fs::create_symlink(outside, d / "JWC_TEMP.$$$.77");
+                        support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242", "cut sho");
+                        support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242-1", "cut");
+                        fs::create_symlink(outside, d / "JWC_TEMP.$$$.~digit-tint~77");
                         support::write_file(d / "JWC_TEMP.$$$.bak", "the user's");
                     },
                 .files = {{"JWC_TEMP.TXT", result}, {"JWC_TEMP.$$$.bak", "the user's"}}},
+        // a user's copies under names a run's own might once have had, or nearly has
+        Planted{.name = "users_files_beside_the_work_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        for (const char *rest : user_names) support::write_file(d / rest, rest);
+                    },
+                .files =
+                    [] {
+                        Files kept{{"JWC_TEMP.TXT", result}};
+                        for (const char *rest : user_names) kept[rest] = rest;
+                        return kept;
+                    }()},
         Planted{.name = "pipe_under_the_work_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -285,16 +312,17 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = cannot_open_exchange,
                 .needs = Needs::native,
                 .still_there = "JWC_TEMP.TXT"},
-        // the take-over renames the pipe like a file; it is refused once it is there
+        // the take-over moves no pipe: it is refused where it stands
         Planted{.name = "pipe_under_the_host_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         ASSERT_EQ(mkfifo((d / "jwc_temp.txt").c_str(), 0644), 0);
                     },
                 .status = -1,
-                .err = cannot_open_exchange,
+                .err = "Cannot open file: jwc_temp.txt \n",
                 .needs = Needs::native,
-                .still_there = "JWC_TEMP.TXT"},
+                .runs = 2,
+                .still_there = "jwc_temp.txt"},
         // endless bytes, were it read (some containers make /dev/null a regular file)
         Planted{
             .name = "link_to_a_device_under_the_exchange_name",
@@ -304,8 +332,8 @@ INSTANTIATE_TEST_SUITE_P(
             .err = cannot_open_exchange,
             .needs = Needs::native,
             .still_there = "JWC_TEMP.TXT"},
-        // the selection cannot be moved past a directory under a step name:
-        // the older exchange file must not pass for it, now or at the next run
+        // a directory under a step name is left where it stands, and the
+        // selection goes past it
         Planted{.name = "directory_under_the_first_step_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -313,10 +341,8 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_directories(d / "JWC_x2x2.$$" / "in the way");
                         support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .status = -1,
-                .err = "Cannot open file: jwc_temp.txt \n",
-                .files = {{"jwc_temp.txt", selection}, {"JWC_TEMP.TXT", older}},
-                .runs = 2},
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "JWC_x2x2.$$/in the way"},
         Planted{.name = "directory_under_the_second_step_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -324,27 +350,32 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_directory(d / "JWC_x2x2.$$$");
                         support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .status = -1,
-                .err = "Cannot open file: JWC_x2x2.$$ \n",
-                .files = {{"JWC_x2x2.$$", selection}, {"JWC_TEMP.TXT", older}},
-                // where names ignore case, the host's file is the exchange
-                // file: the second run takes that for a newer selection
-                .needs = Needs::native,
-                .runs = 2},
-        // a directory goes through the step names like a file, and stops
-        // before the older exchange file
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "JWC_x2x2.$$$"},
+        // a directory is never moved: refused where it stands, it blocks no
+        // selection beside it
         Planted{.name = "directory_under_the_host_name",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { fs::create_directory(d / "jwc_temp.txt"); },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .runs = 2,
+                .still_there = "jwc_temp.txt"},
+        Planted{.name = "directory_under_the_host_name_beside_a_selection",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         fs::create_directory(d / "jwc_temp.txt");
-                        support::write_file(d / "JWC_TEMP.TXT", older);
+                        support::write_file(d / "JWC_TEMP.TXT", selection);
                     },
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "jwc_temp.txt"},
+        Planted{.name = "directory_under_a_step_name_alone",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { fs::create_directory(d / "JWC_x2x2.$$"); },
                 .status = -1,
-                .err = "Cannot open file: JWC_x2x2.$$$ \n",
-                .files = {{"JWC_TEMP.TXT", older}},
-                .needs = Needs::native,
+                .err = "Cannot open file: JWC_x2x2.$$ \n",
                 .runs = 2,
-                .still_there = "JWC_x2x2.$$$"},
+                .still_there = "JWC_x2x2.$$"},
         Planted{.name = "another_users_file_under_the_first_step_name",
                 .plant = [](const fs::path &d,
                             const fs::path &) { sticky_with_roots_file(d, "JWC_x2x2.$$"); },
