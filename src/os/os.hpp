@@ -31,10 +31,13 @@ std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_ta
 bool clear_name(const char *name, const char *own);
 
 // Clears, as clear_name does, every name in the working directory that is
-// prefix followed by a rest that matches accepts, but own.
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own);
+// prefix followed by a rest that matches accepts, but own. False when own is
+// gone meanwhile (a step of clear_name that failed half way on Windows).
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own);
 
-// Removes a file this process created itself.
+// Removes a file this process created itself. On Windows a removal refused
+// while another program holds the file for a moment is tried again for about
+// a second, as every rename is.
 bool remove_own_file(const char *name);
 
 // Renames from to to, replacing an existing to in one step on every platform,
@@ -43,10 +46,9 @@ bool remove_own_file(const char *name);
 // tried again for about a second; a missing from fails at once.
 bool replace_file(const char *from, const char *to);
 
-// What stands under a name: nothing, a regular file (on POSIX systems also
-// through a link), or anything else, which no host writes: a directory, a
-// pipe, a device, a dangling link, and on Windows any reparse point (a
-// symbolic link, a junction) whatever it points to.
+// What stands under a name: nothing, a regular file, or anything else,
+// which no host writes: a directory, a pipe, a device, a link whatever it
+// points to, and on Windows any reparse point (a symbolic link, a junction).
 enum class Entry { none, file, other };
 Entry entry_at(const char *name);
 

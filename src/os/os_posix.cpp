@@ -46,9 +46,9 @@ bool clear_name(const char *name, const char *) {
     return !name_exists(name);
 }
 
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
     DIR *dir = opendir(".");
-    if (!dir) return;
+    if (!dir) return true;
     while (const dirent *entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
@@ -56,6 +56,7 @@ void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
             unlink(entry->d_name);
     }
     closedir(dir);
+    return true;
 }
 
 bool remove_own_file(const char *name) {
@@ -69,7 +70,6 @@ bool replace_file(const char *from, const char *to) {
 Entry entry_at(const char *name) {
     struct stat st;
     if (lstat(name, &st) != 0) return Entry::none;
-    if (S_ISLNK(st.st_mode) && stat(name, &st) != 0) return Entry::other;
     return S_ISREG(st.st_mode) ? Entry::file : Entry::other;
 }
 

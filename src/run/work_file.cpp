@@ -49,8 +49,8 @@ const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, boo
         if (stream::open_new(out, own.text, permissions, name_taken)) break;
     }
     if (!out.file) return exchange::work_name;
-    if (locked) os::clear_names(exchange::own_prefix, is_own_suffix, own.text);
-    if (!os::clear_name(exchange::work_name, own.text)) {
+    if ((locked && !os::clear_names(exchange::own_prefix, is_own_suffix, own.text)) ||
+        !os::clear_name(exchange::work_name, own.text)) {
         discard(out, own);
         return exchange::work_name;
     }

@@ -12,11 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -369,6 +371,16 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                 .files = {{"JWC_TEMP.TXT", result}},
                 .still_there = "jwc_temp.txt"},
+        // (Wine shows a link as what it points to, and moves that)
+        Planted{.name = "link_under_the_host_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        fs::create_symlink(outside, d / "jwc_temp.txt");
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", precious}}, // read through the link
+                .still_there = "jwc_temp.txt"},
         Planted{.name = "directory_under_a_step_name_alone",
                 .plant = [](const fs::path &d,
                             const fs::path &) { fs::create_directory(d / "JWC_x2x2.$$"); },
@@ -540,18 +552,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- closed standard streams ----------------------------------------------------
 
-// The tool started with its standard streams closed, through a shell.
+// The tool started with its standard streams closed: through a shell, or
+// under Wine through start_closed (DIGIT_TINT_START_CLOSED), as closing the
+// emulator's streams would close Wine's own.
 support::Exit run_with_streams_closed(const fs::path &dir, const std::string &arg) {
     support::Command c;
-    c.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" <&- >&- 2>&-",
-              fs::absolute(std::getenv("DIGIT_TINT")).string(), arg};
+    const std::string tool = fs::absolute(std::getenv("DIGIT_TINT")).string();
+    if (const char *start_closed = std::getenv("DIGIT_TINT_START_CLOSED")) {
+        std::istringstream emulator(std::getenv("DIGIT_TINT_EMULATOR"));
+        for (std::string word; emulator >> word;) c.argv.push_back(word);
+        std::string windows_path = "Z:" + tool;
+        std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
+        c.argv.insert(c.argv.end(), {start_closed, windows_path, arg});
+    } else {
+        c.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" <&- >&- 2>&-", tool, arg};
+    }
     c.cwd = dir;
     c.timeout = std::chrono::minutes(1);
     return support::run(c);
 }
 
 TEST(ClosedStreams, NeverLetTraceLinesIntoTheWorkFile) {
-    if (!tool_is_native())
+    if (!tool_is_native() && !std::getenv("DIGIT_TINT_START_CLOSED"))
         GTEST_SKIP() << "the shell closes the emulator's streams, not the tool's";
     const support::ScratchDir open_dir("streams-open"), closed_dir("streams-closed");
     host_leaves_selection(open_dir.path());
