@@ -41,12 +41,13 @@ std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_ta
     return file;
 }
 
-bool clear_name(const char *name, const char *) {
+bool clear_name(const char *name, const char *, Patience &) {
     unlink(name); // a link is removed, never followed; a directory stays
     return !name_exists(name);
 }
 
-bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own,
+                 Patience &) {
     DIR *dir = opendir(".");
     if (!dir) return true;
     while (const dirent *entry = readdir(dir)) {
@@ -59,11 +60,11 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
     return true;
 }
 
-bool remove_own_file(const char *name) {
+bool remove_own_file(const char *name, Patience &) {
     return unlink(name) == 0;
 }
 
-bool replace_file(const char *from, const char *to) {
+bool replace_file(const char *from, const char *to, Patience &) {
     return std::rename(from, to) == 0;
 }
 

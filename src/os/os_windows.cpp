@@ -25,17 +25,19 @@ bool held_for_now(DWORD error) {
 }
 
 // Makes the call, and while it fails as it does on a held file makes it
-// again after short, growing pauses, for about a second in all; true once it
-// succeeds. Any other error, a missing file among them, ends it at once.
-template <class Call> bool retried(Call call) {
+// again after short, growing pauses while patience lasts, about a second
+// from its first wait; true once it succeeds. Any other error, a missing file
+// among them, ends it at once.
+template <class Call> bool retried(Call call, Patience &patience) {
     constexpr ULONGLONG budget_ms = 1000;
     constexpr DWORD longest_pause_ms = 200;
-    const ULONGLONG start = GetTickCount64();
     for (DWORD pause_ms = 2;; pause_ms = std::min(2 * pause_ms, longest_pause_ms)) {
         if (call()) return true;
-        const ULONGLONG waited = GetTickCount64() - start;
-        if (!held_for_now(GetLastError()) || waited >= budget_ms) return false;
-        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause_ms, budget_ms - waited)));
+        const DWORD error = GetLastError();
+        const ULONGLONG now = GetTickCount64();
+        if (patience.end_ms == 0) patience.end_ms = now + budget_ms;
+        if (!held_for_now(error) || now >= patience.end_ms) return false;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause_ms, patience.end_ms - now)));
     }
 }
 
@@ -69,8 +71,8 @@ bool stands_under(const char *name) {
                CSTR_EQUAL;
 }
 
-bool move_file(const char *from, const char *to, DWORD flags) {
-    return retried([&] { return MoveFileExA(from, to, flags) != 0; });
+bool move_file(const char *from, const char *to, DWORD flags, Patience &patience) {
+    return retried([&] { return MoveFileExA(from, to, flags) != 0; }, patience);
 }
 
 } // namespace
@@ -78,11 +80,14 @@ bool move_file(const char *from, const char *to, DWORD flags) {
 // Others may read and write the file meanwhile, as with the C runtime's fopen.
 std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     HANDLE h = INVALID_HANDLE_VALUE;
-    if (!retried([&] {
-            h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            return h != INVALID_HANDLE_VALUE;
-        }))
+    Patience patience;
+    if (!retried(
+            [&] {
+                h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                return h != INVALID_HANDLE_VALUE;
+            },
+            patience))
         return nullptr;
     const int fd = GetFileType(h) == FILE_TYPE_DISK
                        ? _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY)
@@ -127,17 +132,18 @@ std::FILE *create_new_file(const char *name, unsigned, bool &name_taken) {
 // move back fails, what stands under name is the run's own file: it is
 // removed, so that no file of the run's is left under a name not its own,
 // and the run has no file any more.
-bool clear_name(const char *name, const char *own) {
+bool clear_name(const char *name, const char *own, Patience &patience) {
     const DWORD attributes = GetFileAttributesA(name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    if (!move_file(own, name, MOVEFILE_REPLACE_EXISTING)) return false;
-    if (move_file(name, own, 0)) return !name_exists(name);
-    remove_own_file(name);
+    if (!move_file(own, name, MOVEFILE_REPLACE_EXISTING, patience)) return false;
+    if (move_file(name, own, 0, patience)) return !name_exists(name);
+    remove_own_file(name, patience);
     return false;
 }
 
-bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own,
+                 Patience &patience) {
     const std::string pattern = std::string(prefix) + "*";
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
@@ -146,20 +152,20 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
     do {
         const std::string_view name = found.cFileName;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own && !clear_name(found.cFileName, own))
+            name != own && !clear_name(found.cFileName, own, patience))
             own_kept = name_exists(own);
     } while (own_kept && FindNextFileA(search, &found));
     FindClose(search);
     return own_kept;
 }
 
-bool remove_own_file(const char *name) {
-    return retried([&] { return DeleteFileA(name) != 0; });
+bool remove_own_file(const char *name, Patience &patience) {
+    return retried([&] { return DeleteFileA(name) != 0; }, patience);
 }
 
-bool replace_file(const char *from, const char *to) {
+bool replace_file(const char *from, const char *to, Patience &patience) {
     // The C runtime's rename refuses an existing target here.
-    return move_file(from, to, MOVEFILE_REPLACE_EXISTING);
+    return move_file(from, to, MOVEFILE_REPLACE_EXISTING, patience);
 }
 
 Entry entry_at(const char *name) {

@@ -33,9 +33,10 @@ const char *take_over_exchange_file() {
     if (refused[std::size(names) - 1]) return first_refused(refused);
     bool moved = false;
     const char *from = nullptr;
+    os::Patience patience; // a held selection costs the take-over about a second
     for (std::size_t i = 0; i < std::size(names); ++i) {
         if (refused[i]) continue;
-        if (from && os::replace_file(from, names[i]))
+        if (from && os::replace_file(from, names[i], patience))
             moved = true;
         else if (from && (moved || os::name_exists(from)))
             return from;

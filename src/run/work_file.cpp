@@ -49,8 +49,9 @@ const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, boo
         if (stream::open_new(out, own.text, permissions, name_taken)) break;
     }
     if (!out.file) return exchange::work_name;
-    if ((locked && !os::clear_names(exchange::own_prefix, is_own_suffix, own.text)) ||
-        !os::clear_name(exchange::work_name, own.text)) {
+    os::Patience patience;
+    if ((locked && !os::clear_names(exchange::own_prefix, is_own_suffix, own.text, patience)) ||
+        !os::clear_name(exchange::work_name, own.text, patience)) {
         discard(out, own);
         return exchange::work_name;
     }
@@ -65,20 +66,23 @@ void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {
 }
 
 const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {
+    // A held file costs the hand-back about a second, whatever the steps after.
+    os::Patience patience;
     if (!stream::close_out(out)) {
-        os::remove_own_file(own.text);
+        os::remove_own_file(own.text, patience);
         return exchange::work_name;
     }
     const char *place = hand_back ? exchange::exchange_name : exchange::work_name;
-    if (os::replace_file(own.text, place)) return nullptr;
-    if (!hand_back || !os::replace_file(own.text, exchange::work_name))
-        os::remove_own_file(own.text);
+    if (os::replace_file(own.text, place, patience)) return nullptr;
+    if (!hand_back || !os::replace_file(own.text, exchange::work_name, patience))
+        os::remove_own_file(own.text, patience);
     return place;
 }
 
 void discard(stream::TextOut &out, const OwnName &own) {
     stream::close_out(out);
-    os::remove_own_file(own.text);
+    os::Patience patience;
+    os::remove_own_file(own.text, patience);
 }
 
 } // namespace work_file
