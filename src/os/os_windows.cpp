@@ -218,19 +218,19 @@ namespace {
 // What tells the directory apart from every other, in three numbers.
 using Identity = std::uint32_t[3];
 
-// FAT keeps no file index of its own: its numbers change and repeat.
+// A file system that can open a file by its index keeps the index stable and
+// unique on its volume (NTFS, ReFS). FAT does not, nor does Wine, whose index
+// is the Unix inode number: the roots of two mounts on one drive share it.
 bool has_stable_indexes(HANDLE dir) {
-    wchar_t file_system[MAX_PATH + 1];
-    if (!GetVolumeInformationByHandleW(dir, nullptr, 0, nullptr, nullptr, nullptr, file_system,
-                                       MAX_PATH + 1))
-        return true;
-    return std::wcsstr(file_system, L"FAT") == nullptr;
+    DWORD flags = 0;
+    return GetVolumeInformationByHandleW(dir, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_SUPPORTS_OPEN_BY_FILE_ID);
 }
 
 // The volume serial number and the file index, which stay the same whatever
 // path the directory is reached by (a mapped drive, a link, a short name),
-// where they can tell directories apart: not where either is 0, as for the
-// roots of two mounts under Wine, nor on FAT.
+// where they tell directories apart: not where either is 0, nor where the
+// indexes are not stable.
 bool identity_by_index(HANDLE dir, Identity &id) {
     BY_HANDLE_FILE_INFORMATION info;
     if (!GetFileInformationByHandle(dir, &info) || info.dwVolumeSerialNumber == 0 ||
