@@ -228,7 +228,8 @@ const char *const user_names[] = {"JWC_TEMP.$$$.2024-01-31",
                                   "JWC_TEMP.$$$.~digit-tint~42-",
                                   "JWC_TEMP.$$$.~digit-tint~42-0",
                                   "JWC_TEMP.$$$.~digit-tint~42-100",
-                                  "JWC_TEMP.$$$.~digit-tint~42.bak"};
+                                  "JWC_TEMP.$$$.~digit-tint~42.bak",
+                                  "JWC_TEMP.$$$.bak"};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlantedNames,
@@ -271,7 +272,8 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::permissions(d / "JWC_TEMP.$$$", fs::perms::owner_read);
                     },
                 .files = {{"JWC_TEMP.TXT", result}}},
-        // what a killed run left under a name of its own goes; a look-alike stays
+        // what a killed run left under a name of its own goes; a user's
+        // file under a look-alike, or under the old form, stays
         Planted{.name = "work_files_of_killed_runs",
                 .plant =
                     [](const fs::path &d, const fs::path &outside) {
@@ -279,20 +281,12 @@ INSTANTIATE_TEST_SUITE_P(
                         support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242", "cut sho");
                         support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242-1", "cut");
                         fs::create_symlink(outside, d / "JWC_TEMP.$$$.~digit-tint~77");
-                        support::write_file(d / "JWC_TEMP.$$$.bak", "the user's");
-                    },
-                .files = {{"JWC_TEMP.TXT", result}, {"JWC_TEMP.$$$.bak", "the user's"}}},
-        // a user's copies under names a run's own might once have had, or nearly has
-        Planted{.name = "users_files_beside_the_work_name",
-                .plant =
-                    [](const fs::path &d, const fs::path &) {
-                        host_leaves_selection(d);
-                        for (const char *rest : user_names) support::write_file(d / rest, rest);
+                        for (const char *name : user_names) support::write_file(d / name, name);
                     },
                 .files =
                     [] {
                         Files kept{{"JWC_TEMP.TXT", result}};
-                        for (const char *rest : user_names) kept[rest] = rest;
+                        for (const char *name : user_names) kept[name] = name;
                         return kept;
                     }()},
         Planted{.name = "pipe_under_the_work_name",
