@@ -26,10 +26,12 @@ ExternalProject_Add(native_e2e_runner
 # What a virus scanner does to a file just written, for the held-file tests:
 # it holds the file open without sharing delete for a while.
 add_executable(hold_file ${PROJECT_SOURCE_DIR}/tests/e2e/hold_file.cpp)
+# A Windows process started with its standard handles closed.
+add_executable(start_closed ${PROJECT_SOURCE_DIR}/tests/e2e/start_closed.cpp)
 
 add_test(NAME e2e_cases_under_wine COMMAND ${DIGIT_TINT_NATIVE_DIR}/tests/e2e_tests)
 set_tests_properties(e2e_cases_under_wine PROPERTIES
-  ENVIRONMENT "DIGIT_TINT=$<TARGET_FILE:digit-tint>;DIGIT_TINT_EMULATOR=${DIGIT_TINT_WINE};DIGIT_TINT_HOLD_FILE=$<TARGET_FILE:hold_file>;${DIGIT_TINT_WINE_ENV}")
+  ENVIRONMENT "DIGIT_TINT=$<TARGET_FILE:digit-tint>;DIGIT_TINT_EMULATOR=${DIGIT_TINT_WINE};DIGIT_TINT_HOLD_FILE=$<TARGET_FILE:hold_file>;DIGIT_TINT_START_CLOSED=$<TARGET_FILE:start_closed>;${DIGIT_TINT_WINE_ENV}")
 
 # A bare Windows has its own system DLLs and nothing else: the .exe must bring
 # every other piece with it, and of those it loads only what a console tool

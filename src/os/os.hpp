@@ -24,24 +24,42 @@ std::FILE *open_regular_file(const char *name, unsigned &permissions);
 // under name.
 std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken);
 
+// How long a sequence of file steps waits in all, on Windows, on files that
+// another program (a virus scanner) holds for a moment: about a second from
+// the first wait, however many steps share it, so that one held file costs a
+// run about a second and not a second a step. One for each phase of a run.
+struct Patience {
+    std::uint64_t end_ms = 0; // 0: no step has waited yet
+};
+
 // Removes whatever stands under name but a directory, never what a link
 // points to. own names a file of this process's own, which stands in for
 // name where removing a link would remove its target (a link seen through
 // Wine). True when nothing is left under name.
-bool clear_name(const char *name, const char *own);
+bool clear_name(const char *name, const char *own, Patience &patience);
 
 // Clears, as clear_name does, every name in the working directory that is
-// prefix followed by a rest that matches accepts, but own.
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own);
+// prefix followed by a rest that matches accepts, but own. False when own is
+// gone meanwhile (a step of clear_name that failed half way on Windows).
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own,
+                 Patience &patience);
 
-// Removes a file this process created itself.
-bool remove_own_file(const char *name);
+// Removes a file this process created itself. On Windows a removal refused
+// while another program holds the file for a moment is tried again, as every
+// rename is.
+bool remove_own_file(const char *name, Patience &patience);
 
 // Renames from to to, replacing an existing to in one step on every platform,
 // so that a reader of to sees either the old file or the new one. On Windows
 // a rename refused while another program holds either file for a moment is
-// tried again for about a second; a missing from fails at once.
-bool replace_file(const char *from, const char *to);
+// tried again while patience lasts; a missing from fails at once.
+bool replace_file(const char *from, const char *to, Patience &patience);
+
+// What stands under a name: nothing, a regular file, or anything else,
+// which no host writes: a directory, a pipe, a device, a link whatever it
+// points to, and on Windows any reparse point (a symbolic link, a junction).
+enum class Entry { none, file, other };
+Entry entry_at(const char *name);
 
 // Whether anything (a file, a directory, a link) stands under name.
 bool name_exists(const char *name);

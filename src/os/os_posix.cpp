@@ -41,14 +41,15 @@ std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_ta
     return file;
 }
 
-bool clear_name(const char *name, const char *) {
+bool clear_name(const char *name, const char *, Patience &) {
     unlink(name); // a link is removed, never followed; a directory stays
     return !name_exists(name);
 }
 
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own,
+                 Patience &) {
     DIR *dir = opendir(".");
-    if (!dir) return;
+    if (!dir) return true;
     while (const dirent *entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
@@ -56,14 +57,21 @@ void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
             unlink(entry->d_name);
     }
     closedir(dir);
+    return true;
 }
 
-bool remove_own_file(const char *name) {
+bool remove_own_file(const char *name, Patience &) {
     return unlink(name) == 0;
 }
 
-bool replace_file(const char *from, const char *to) {
+bool replace_file(const char *from, const char *to, Patience &) {
     return std::rename(from, to) == 0;
+}
+
+Entry entry_at(const char *name) {
+    struct stat st;
+    if (lstat(name, &st) != 0) return Entry::none;
+    return S_ISREG(st.st_mode) ? Entry::file : Entry::other;
 }
 
 bool name_exists(const char *name) {

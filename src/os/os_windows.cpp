@@ -7,11 +7,14 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 namespace os {
 
 namespace {
+
+constexpr DWORD path_room = 32768; // the longest path Windows has, and its end
 
 // A virus scanner or a search indexer opens a file the moment it is written
 // and holds it for a few to a few hundred milliseconds. Meanwhile a rename
@@ -22,18 +25,54 @@ bool held_for_now(DWORD error) {
 }
 
 // Makes the call, and while it fails as it does on a held file makes it
-// again after short, growing pauses, for about a second in all; true once it
-// succeeds. Any other error, a missing file among them, ends it at once.
-template <class Call> bool retried(Call call) {
+// again after short, growing pauses while patience lasts, about a second
+// from its first wait; true once it succeeds. Any other error, a missing file
+// among them, ends it at once.
+template <class Call> bool retried(Call call, Patience &patience) {
     constexpr ULONGLONG budget_ms = 1000;
     constexpr DWORD longest_pause_ms = 200;
-    const ULONGLONG start = GetTickCount64();
     for (DWORD pause_ms = 2;; pause_ms = std::min(2 * pause_ms, longest_pause_ms)) {
         if (call()) return true;
-        const ULONGLONG waited = GetTickCount64() - start;
-        if (!held_for_now(GetLastError()) || waited >= budget_ms) return false;
-        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause_ms, budget_ms - waited)));
+        const DWORD error = GetLastError();
+        const ULONGLONG now = GetTickCount64();
+        if (patience.end_ms == 0) patience.end_ms = now + budget_ms;
+        if (!held_for_now(error) || now >= patience.end_ms) return false;
+        Sleep(static_cast<DWORD>(std::min<ULONGLONG>(pause_ms, patience.end_ms - now)));
     }
+}
+
+// The final path of what name opens, itself and not what a reparse point
+// points to; its length, 0 where it cannot be known.
+DWORD final_path(const wchar_t *name, wchar_t (&path)[path_room]) {
+    const HANDLE h = CreateFileW(
+        name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    const DWORD length = GetFinalPathNameByHandleW(h, path, path_room, FILE_NAME_NORMALIZED);
+    CloseHandle(h);
+    return length < path_room ? length : 0;
+}
+
+// Under Wine a link in the file system is no reparse point: it looks like
+// what it points to, and a rename of it moves that. Its final path, which
+// Wine resolves through the link, gives it away: it is not the working
+// directory's and name. False only where that is known.
+bool stands_under(const char *name) {
+    wchar_t wide[MAX_PATH + 1];
+    const int n = MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1);
+    wchar_t dir[path_room], entry[path_room];
+    const DWORD dir_length = final_path(L".", dir), entry_length = final_path(wide, entry);
+    if (n <= 1 || dir_length == 0 || entry_length == 0) return true;
+    const DWORD name_length = static_cast<DWORD>(n - 1);
+    return entry_length == dir_length + 1 + name_length &&
+           CompareStringOrdinal(entry, dir_length, dir, dir_length, TRUE) == CSTR_EQUAL &&
+           entry[dir_length] == L'\\' &&
+           CompareStringOrdinal(entry + dir_length + 1, name_length, wide, name_length, TRUE) ==
+               CSTR_EQUAL;
+}
+
+bool move_file(const char *from, const char *to, DWORD flags, Patience &patience) {
+    return retried([&] { return MoveFileExA(from, to, flags) != 0; }, patience);
 }
 
 } // namespace
@@ -41,11 +80,14 @@ template <class Call> bool retried(Call call) {
 // Others may read and write the file meanwhile, as with the C runtime's fopen.
 std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     HANDLE h = INVALID_HANDLE_VALUE;
-    if (!retried([&] {
-            h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-            return h != INVALID_HANDLE_VALUE;
-        }))
+    Patience patience;
+    if (!retried(
+            [&] {
+                h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                return h != INVALID_HANDLE_VALUE;
+            },
+            patience))
         return nullptr;
     const int fd = GetFileType(h) == FILE_TYPE_DISK
                        ? _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY)
@@ -86,36 +128,52 @@ std::FILE *create_new_file(const char *name, unsigned, bool &name_taken) {
 
 // Under Wine a link in the file system looks like the file it points to, and
 // deleting it deletes that file. A rename replaces the link itself, so the
-// run's own file is moved over name and then back.
-bool clear_name(const char *name, const char *own) {
+// run's own file, still empty, is moved over name and then back. Where the
+// move back fails, what stands under name is the run's own file: it is
+// removed, so that no file of the run's is left under a name not its own,
+// and the run has no file any more.
+bool clear_name(const char *name, const char *own, Patience &patience) {
     const DWORD attributes = GetFileAttributesA(name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
-    return MoveFileExA(own, name, MOVEFILE_REPLACE_EXISTING) && MoveFileExA(name, own, 0) &&
-           !name_exists(name);
+    if (!move_file(own, name, MOVEFILE_REPLACE_EXISTING, patience)) return false;
+    if (move_file(name, own, 0, patience)) return !name_exists(name);
+    remove_own_file(name, patience);
+    return false;
 }
 
-void clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own) {
+bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest), const char *own,
+                 Patience &patience) {
     const std::string pattern = std::string(prefix) + "*";
     WIN32_FIND_DATAA found;
     const HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
+    if (search == INVALID_HANDLE_VALUE) return true;
+    bool own_kept = true;
     do {
         const std::string_view name = found.cFileName;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own)
-            clear_name(found.cFileName, own);
-    } while (FindNextFileA(search, &found));
+            name != own && !clear_name(found.cFileName, own, patience))
+            own_kept = name_exists(own);
+    } while (own_kept && FindNextFileA(search, &found));
     FindClose(search);
+    return own_kept;
 }
 
-bool remove_own_file(const char *name) {
-    return DeleteFileA(name) != 0;
+bool remove_own_file(const char *name, Patience &patience) {
+    return retried([&] { return DeleteFileA(name) != 0; }, patience);
 }
 
-bool replace_file(const char *from, const char *to) {
+bool replace_file(const char *from, const char *to, Patience &patience) {
     // The C runtime's rename refuses an existing target here.
-    return retried([&] { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0; });
+    return move_file(from, to, MOVEFILE_REPLACE_EXISTING, patience);
+}
+
+Entry entry_at(const char *name) {
+    const DWORD attributes = GetFileAttributesA(name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Entry::none;
+    constexpr DWORD no_file =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    return attributes & no_file || !stands_under(name) ? Entry::other : Entry::file;
 }
 
 bool name_exists(const char *name) {
@@ -130,27 +188,85 @@ unsigned long process_id() {
     return GetCurrentProcessId();
 }
 
+// A process started without a standard handle has none to write to, and
+// msvcrt marks the stream as having no descriptor (-2), which freopen will
+// not reopen: the null device is opened under the stream's own descriptor,
+// the stream pointed at it, and the process given its handle, before
+// anything is written.
 void open_standard_streams() {
+    std::FILE *const streams[] = {stdin, stdout, stderr};
+    constexpr DWORD std_handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    for (int fd = 0; fd < 3; ++fd) {
+        std::FILE *const stream = streams[fd];
+        if (_fileno(stream) == fd && _get_osfhandle(fd) != -1 && _get_osfhandle(fd) != -2) continue;
+        const int null_device = _open("NUL", _O_RDWR | _O_BINARY);
+        if (null_device < 0) continue;
+        if (null_device != fd && _dup2(null_device, fd) != 0) {
+            _close(null_device);
+            continue;
+        }
+        if (null_device != fd) _close(null_device);
+        stream->_file = fd;
+        SetStdHandle(std_handles[fd], reinterpret_cast<HANDLE>(_get_osfhandle(fd)));
+    }
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
 namespace {
 
-// A named mutex stands for the directory. Its name is made from what
-// identifies the directory itself, its volume and file index, so that one
-// folder reached by two paths (a mapped drive, a link, a short name) takes
-// one lock.
+// What tells the directory apart from every other, in three numbers.
+using Identity = std::uint32_t[3];
+
+// A file system that can open a file by its index keeps the index stable and
+// unique on its volume (NTFS, ReFS). FAT does not, nor does Wine, whose index
+// is the Unix inode number: the roots of two mounts on one drive share it.
+bool has_stable_indexes(HANDLE dir) {
+    DWORD flags = 0;
+    return GetVolumeInformationByHandleW(dir, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FILE_SUPPORTS_OPEN_BY_FILE_ID);
+}
+
+// The volume serial number and the file index, which stay the same whatever
+// path the directory is reached by (a mapped drive, a link, a short name),
+// where they tell directories apart: not where either is 0, nor where the
+// indexes are not stable.
+bool identity_by_index(HANDLE dir, Identity &id) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(dir, &info) || info.dwVolumeSerialNumber == 0 ||
+        (info.nFileIndexHigh == 0 && info.nFileIndexLow == 0) || !has_stable_indexes(dir))
+        return false;
+    id[0] = info.dwVolumeSerialNumber;
+    id[1] = info.nFileIndexHigh;
+    id[2] = info.nFileIndexLow;
+    return true;
+}
+
+// Elsewhere the directory's final path, the one the system resolves every
+// other to, folded to one case and hashed (FNV-1a, 64 bits), the first
+// number marking a path.
+bool identity_by_path(HANDLE dir, Identity &id) {
+    wchar_t path[path_room];
+    const DWORD length = GetFinalPathNameByHandleW(dir, path, path_room, FILE_NAME_NORMALIZED);
+    if (length == 0 || length >= path_room) return false;
+    std::uint64_t hash = 14695981039346656037u;
+    for (DWORD i = 0; i < length; ++i) hash = (hash ^ std::towupper(path[i])) * 1099511628211u;
+    id[0] = 0;
+    id[1] = static_cast<std::uint32_t>(hash >> 32);
+    id[2] = static_cast<std::uint32_t>(hash);
+    return true;
+}
+
+// A named mutex stands for the directory, its name made from the
+// directory's identity, so that one folder takes one lock.
 bool mutex_name(wchar_t (&name)[64]) {
     const HANDLE dir = CreateFileW(L".", 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (dir == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info;
-    const bool known = GetFileInformationByHandle(dir, &info) != 0;
+    Identity parts;
+    const bool known = identity_by_index(dir, parts) || identity_by_path(dir, parts);
     CloseHandle(dir);
     if (!known) return false;
-    const std::uint32_t parts[] = {info.dwVolumeSerialNumber, info.nFileIndexHigh,
-                                   info.nFileIndexLow};
     const wchar_t prefix[] = L"digit-tint-run-";
     std::wmemcpy(name, prefix, 15);
     wchar_t *p = name + 15;

@@ -5,12 +5,19 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 namespace exchange {
 
 constexpr const char *host_name = "jwc_temp.txt";     // where the host leaves the selection
 constexpr const char *exchange_name = "JWC_TEMP.TXT"; // read, and finally replaced
 constexpr const char *work_name = "JWC_TEMP.$$$";     // the result at a trace level
+
+// Where a run's own file begins: the work name and a marker that no person
+// gives a file and no other program uses, so that a name in this form followed
+// by a process id is one a run made, and a killed run's may be removed.
+constexpr const char *own_prefix = "JWC_TEMP.$$$.~digit-tint~";
+static_assert(std::string_view(own_prefix).starts_with(work_name));
 
 // The names the take-over moves the selection through, a rename a step: with
 // two between, every step changes the name, also where case is not told apart.

@@ -39,9 +39,10 @@ void add_files_and_statuses(stream::LineBuf &b) {
                    exchange_name, "  read, then replaced in one step by the result\n  ", work_name,
                    "  the result after /t1../t6, or the line that says the\n"
                    "                selection has more than ",
-                   line_limit, " lines; else gone after the run\n  ", work_name, ".<pid>, ",
+                   line_limit, " lines; else gone after the run\n  ", own_prefix, "<pid>, ",
                    steps[0], ", ", steps[1],
-                   "  used while a run works\n\nExit status:\n  0   the result was handed back "
+                   "\n                used while a run works\n\nExit status:\n  0   the result was "
+                   "handed back "
                    "(after /t1../t6: left in ",
                    work_name, ")\n  1   more than ", line_limit,
                    " lines: nothing was handed back\n"

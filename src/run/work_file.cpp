@@ -1,5 +1,6 @@
 #include "run/work_file.hpp"
 
+#include <limits>
 #include <string_view>
 
 #include "os/os.hpp"
@@ -10,21 +11,29 @@ namespace work_file {
 
 namespace {
 
-// What follows own_prefix in a name of a run's own: digits and dashes.
-bool is_own_suffix(std::string_view rest) {
-    if (rest.empty()) return false;
-    for (const char c : rest)
-        if (!stream::is_digit(static_cast<unsigned char>(c)) && c != '-') return false;
-    return true;
+// The length of the number at the start of text, written as the tool writes
+// one: digits, no leading zero. Zero where there is none.
+std::size_t number_length(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && stream::is_digit(static_cast<unsigned char>(text[n]))) ++n;
+    return n > 1 && text[0] == '0' ? 0 : n;
 }
 
-// The work name and a dot, which every name of a run's own begins with.
-stream::LineBuf own_prefix() {
-    return stream::line_of(exchange::work_name, ".");
+// Whether rest, what follows own_prefix, is what make_own_name writes there:
+// a process id, and "-<attempt>" for an attempt after the first. Nothing
+// wider: any other name is someone else's file.
+bool is_own_suffix(std::string_view rest) {
+    const std::size_t id = number_length(rest);
+    if (id == 0 || id > decimal_digits(std::numeric_limits<unsigned long>::max())) return false;
+    if (id == rest.size()) return true;
+    const std::string_view attempt = rest.substr(id + 1);
+    const std::size_t n = number_length(attempt);
+    return rest[id] == '-' && n == attempt.size() && n > 0 && n <= max_attempt_digits &&
+           attempt != "0";
 }
 
 void make_own_name(OwnName &own, unsigned attempt) {
-    auto b = stream::line_of(stream::view(own_prefix()), os::process_id());
+    auto b = stream::line_of(exchange::own_prefix, os::process_id());
     if (attempt > 0) stream::append(b, "-", attempt);
     const std::string_view name = stream::view(b);
     own.text[name.copy(own.text, sizeof own.text - 1)] = '\0';
@@ -35,13 +44,14 @@ void make_own_name(OwnName &own, unsigned attempt) {
 const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, bool locked) {
     // A name taken is a killed run's file, which only a run holding the lock may remove.
     bool name_taken = true;
-    for (unsigned attempt = 0; attempt < 100 && name_taken; ++attempt) {
+    for (unsigned attempt = 0; attempt < attempts && name_taken; ++attempt) {
         make_own_name(own, attempt);
         if (stream::open_new(out, own.text, permissions, name_taken)) break;
     }
     if (!out.file) return exchange::work_name;
-    if (locked) os::clear_names(stream::view(own_prefix()), is_own_suffix, own.text);
-    if (!os::clear_name(exchange::work_name, own.text)) {
+    os::Patience patience;
+    if ((locked && !os::clear_names(exchange::own_prefix, is_own_suffix, own.text, patience)) ||
+        !os::clear_name(exchange::work_name, own.text, patience)) {
         discard(out, own);
         return exchange::work_name;
     }
@@ -56,20 +66,23 @@ void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {
 }
 
 const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {
+    // A held file costs the hand-back about a second, whatever the steps after.
+    os::Patience patience;
     if (!stream::close_out(out)) {
-        os::remove_own_file(own.text);
+        os::remove_own_file(own.text, patience);
         return exchange::work_name;
     }
     const char *place = hand_back ? exchange::exchange_name : exchange::work_name;
-    if (os::replace_file(own.text, place)) return nullptr;
-    if (!hand_back || !os::replace_file(own.text, exchange::work_name))
-        os::remove_own_file(own.text);
+    if (os::replace_file(own.text, place, patience)) return nullptr;
+    if (!hand_back || !os::replace_file(own.text, exchange::work_name, patience))
+        os::remove_own_file(own.text, patience);
     return place;
 }
 
 void discard(stream::TextOut &out, const OwnName &own) {
     stream::close_out(out);
-    os::remove_own_file(own.text);
+    os::Patience patience;
+    os::remove_own_file(own.text, patience);
 }
 
 } // namespace work_file

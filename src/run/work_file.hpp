@@ -32,12 +32,20 @@
 
 namespace work_file {
 
-// The work name, a dot, the process id, and "-<n>" where a file of a killed
-// run that had the same id stands under that name.
+// The number of names a run tries for its own file: a name taken is a killed
+// run's that had the same process id.
+constexpr unsigned attempts = 100;
+
+constexpr std::size_t decimal_digits(unsigned long n) {
+    return n < 10 ? 1 : 1 + decimal_digits(n / 10);
+}
+constexpr std::size_t max_attempt_digits = decimal_digits(attempts - 1);
+
+// exchange::own_prefix, the process id, and "-<n>" after the first attempt.
 struct OwnName {
-    static constexpr std::size_t longest = std::char_traits<char>::length(exchange::work_name) + 1 +
-                                           std::numeric_limits<unsigned long>::digits10 + 1 + 1 +
-                                           std::numeric_limits<unsigned>::digits10 + 1;
+    static constexpr std::size_t longest =
+        std::char_traits<char>::length(exchange::own_prefix) +
+        decimal_digits(std::numeric_limits<unsigned long>::max()) + 1 + max_attempt_digits;
     char text[longest + 1];
 };
 

@@ -12,11 +12,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -214,6 +216,21 @@ const std::string overflow_line =
 
 const std::string big_selection = support::selection(20000, 19);
 
+// Names a person gives a copy beside the work file, the old form of a run's
+// own name among them, and names a run's own would have but for a digit.
+const char *const user_names[] = {"JWC_TEMP.$$$.2024-01-31",
+                                  "JWC_TEMP.$$$.1",
+                                  "JWC_TEMP.$$$.",
+                                  "JWC_TEMP.$$$.-",
+                                  "JWC_TEMP.$$$.4242-1",
+                                  "JWC_TEMP.$$$.~digit-tint~",
+                                  "JWC_TEMP.$$$.~digit-tint~042",
+                                  "JWC_TEMP.$$$.~digit-tint~42-",
+                                  "JWC_TEMP.$$$.~digit-tint~42-0",
+                                  "JWC_TEMP.$$$.~digit-tint~42-100",
+                                  "JWC_TEMP.$$$.~digit-tint~42.bak",
+                                  "JWC_TEMP.$$$.bak"};
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlantedNames,
     testing::Values(
@@ -255,17 +272,23 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::permissions(d / "JWC_TEMP.$$$", fs::perms::owner_read);
                     },
                 .files = {{"JWC_TEMP.TXT", result}}},
-        // what a killed run left under a name of its own goes; a look-alike stays
+        // what a killed run left under a name of its own goes; a user's
+        // file under a look-alike, or under the old form, stays
         Planted{.name = "work_files_of_killed_runs",
                 .plant =
                     [](const fs::path &d, const fs::path &outside) {
                         host_leaves_selection(d);
-                        support::write_file(d / "JWC_TEMP.$$$.4242", "cut sho");
-                        support::write_file(d / "JWC_TEMP.$$$.4242-1", "cut");
-                        fs::create_symlink(outside, d / "JWC_TEMP.$$$.77");
-                        support::write_file(d / "JWC_TEMP.$$$.bak", "the user's");
+                        support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242", "cut sho");
+                        support::write_file(d / "JWC_TEMP.$$$.~digit-tint~4242-1", "cut");
+                        fs::create_symlink(outside, d / "JWC_TEMP.$$$.~digit-tint~77");
+                        for (const char *name : user_names) support::write_file(d / name, name);
                     },
-                .files = {{"JWC_TEMP.TXT", result}, {"JWC_TEMP.$$$.bak", "the user's"}}},
+                .files =
+                    [] {
+                        Files kept{{"JWC_TEMP.TXT", result}};
+                        for (const char *name : user_names) kept[name] = name;
+                        return kept;
+                    }()},
         Planted{.name = "pipe_under_the_work_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -285,16 +308,17 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = cannot_open_exchange,
                 .needs = Needs::native,
                 .still_there = "JWC_TEMP.TXT"},
-        // the take-over renames the pipe like a file; it is refused once it is there
+        // the take-over moves no pipe: it is refused where it stands
         Planted{.name = "pipe_under_the_host_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         ASSERT_EQ(mkfifo((d / "jwc_temp.txt").c_str(), 0644), 0);
                     },
                 .status = -1,
-                .err = cannot_open_exchange,
+                .err = "Cannot open file: jwc_temp.txt \n",
                 .needs = Needs::native,
-                .still_there = "JWC_TEMP.TXT"},
+                .runs = 2,
+                .still_there = "jwc_temp.txt"},
         // endless bytes, were it read (some containers make /dev/null a regular file)
         Planted{
             .name = "link_to_a_device_under_the_exchange_name",
@@ -304,8 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
             .err = cannot_open_exchange,
             .needs = Needs::native,
             .still_there = "JWC_TEMP.TXT"},
-        // the selection cannot be moved past a directory under a step name:
-        // the older exchange file must not pass for it, now or at the next run
+        // a directory under a step name is left where it stands, and the
+        // selection goes past it
         Planted{.name = "directory_under_the_first_step_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -313,10 +337,8 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_directories(d / "JWC_x2x2.$$" / "in the way");
                         support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .status = -1,
-                .err = "Cannot open file: jwc_temp.txt \n",
-                .files = {{"jwc_temp.txt", selection}, {"JWC_TEMP.TXT", older}},
-                .runs = 2},
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "JWC_x2x2.$$/in the way"},
         Planted{.name = "directory_under_the_second_step_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -324,27 +346,42 @@ INSTANTIATE_TEST_SUITE_P(
                         fs::create_directory(d / "JWC_x2x2.$$$");
                         support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .status = -1,
-                .err = "Cannot open file: JWC_x2x2.$$ \n",
-                .files = {{"JWC_x2x2.$$", selection}, {"JWC_TEMP.TXT", older}},
-                // where names ignore case, the host's file is the exchange
-                // file: the second run takes that for a newer selection
-                .needs = Needs::native,
-                .runs = 2},
-        // a directory goes through the step names like a file, and stops
-        // before the older exchange file
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "JWC_x2x2.$$$"},
+        // a directory is never moved: refused where it stands, it blocks no
+        // selection beside it
         Planted{.name = "directory_under_the_host_name",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { fs::create_directory(d / "jwc_temp.txt"); },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .runs = 2,
+                .still_there = "jwc_temp.txt"},
+        Planted{.name = "directory_under_the_host_name_beside_a_selection",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         fs::create_directory(d / "jwc_temp.txt");
-                        support::write_file(d / "JWC_TEMP.TXT", older);
+                        support::write_file(d / "JWC_TEMP.TXT", selection);
+                    },
+                .files = {{"JWC_TEMP.TXT", result}},
+                .still_there = "jwc_temp.txt"},
+        // (Wine shows a link as what it points to, and moves that)
+        Planted{.name = "link_under_the_host_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &outside) {
+                        fs::create_symlink(outside, d / "jwc_temp.txt");
                     },
                 .status = -1,
-                .err = "Cannot open file: JWC_x2x2.$$$ \n",
-                .files = {{"JWC_TEMP.TXT", older}},
-                .needs = Needs::native,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", precious}}, // read through the link
+                .still_there = "jwc_temp.txt"},
+        Planted{.name = "directory_under_a_step_name_alone",
+                .plant = [](const fs::path &d,
+                            const fs::path &) { fs::create_directory(d / "JWC_x2x2.$$"); },
+                .status = -1,
+                .err = "Cannot open file: JWC_x2x2.$$ \n",
                 .runs = 2,
-                .still_there = "JWC_x2x2.$$$"},
+                .still_there = "JWC_x2x2.$$"},
         Planted{.name = "another_users_file_under_the_first_step_name",
                 .plant = [](const fs::path &d,
                             const fs::path &) { sticky_with_roots_file(d, "JWC_x2x2.$$"); },
@@ -509,18 +546,28 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- closed standard streams ----------------------------------------------------
 
-// The tool started with its standard streams closed, through a shell.
+// The tool started with its standard streams closed: through a shell, or
+// under Wine through start_closed (DIGIT_TINT_START_CLOSED), as closing the
+// emulator's streams would close Wine's own.
 support::Exit run_with_streams_closed(const fs::path &dir, const std::string &arg) {
     support::Command c;
-    c.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" <&- >&- 2>&-",
-              fs::absolute(std::getenv("DIGIT_TINT")).string(), arg};
+    const std::string tool = fs::absolute(std::getenv("DIGIT_TINT")).string();
+    if (const char *start_closed = std::getenv("DIGIT_TINT_START_CLOSED")) {
+        std::istringstream emulator(std::getenv("DIGIT_TINT_EMULATOR"));
+        for (std::string word; emulator >> word;) c.argv.push_back(word);
+        std::string windows_path = "Z:" + tool;
+        std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
+        c.argv.insert(c.argv.end(), {start_closed, windows_path, arg});
+    } else {
+        c.argv = {"/bin/sh", "-c", "exec \"$0\" \"$1\" <&- >&- 2>&-", tool, arg};
+    }
     c.cwd = dir;
     c.timeout = std::chrono::minutes(1);
     return support::run(c);
 }
 
 TEST(ClosedStreams, NeverLetTraceLinesIntoTheWorkFile) {
-    if (!tool_is_native())
+    if (!tool_is_native() && !std::getenv("DIGIT_TINT_START_CLOSED"))
         GTEST_SKIP() << "the shell closes the emulator's streams, not the tool's";
     const support::ScratchDir open_dir("streams-open"), closed_dir("streams-closed");
     host_leaves_selection(open_dir.path());

@@ -55,6 +55,8 @@ struct HeldAt {
     const char *name;
     const char *file; // "*": the name found by after
     const char *after = nullptr;
+    int ms = 200;            // how long a brief hold lasts
+    bool stale_work = false; // a traced run's work file is there before the run
 };
 
 void PrintTo(const HeldAt &h, std::ostream *os) {
@@ -62,8 +64,14 @@ void PrintTo(const HeldAt &h, std::ostream *os) {
 }
 
 const HeldAt take_over{"take_over", "jwc_temp.txt"};
-const HeldAt work_file{"work_file", "*", "JWC_TEMP.$$$.*"};
-const HeldAt hand_back{"hand_back", "JWC_TEMP.TXT", "JWC_TEMP.$$$.*"};
+const char *const own_file = "JWC_TEMP.$$$.~digit-tint~*";
+const HeldAt work_file{"work_file", "*", own_file};
+const HeldAt hand_back{"hand_back", "JWC_TEMP.TXT", own_file};
+// The run clears a stale work file by moving its new file over it and back.
+const HeldAt stale_work[] = {{"stale_work_100ms", "JWC_TEMP.$$$", nullptr, 100, true},
+                             {"stale_work_500ms", "JWC_TEMP.$$$", nullptr, 500, true},
+                             {"new_file_beside_stale_100ms", "*", own_file, 100, true},
+                             {"new_file_beside_stale_500ms", "*", own_file, 500, true}};
 
 // hold_file started in dir, the tool's emulator in front of it; returns once
 // it holds the file, or watches for the name to hold.
@@ -100,7 +108,8 @@ TEST_P(HeldBriefly, CostsTheRunNothing) {
     const fs::path dir = scratch / "work";
     fs::create_directory(dir);
     support::write_file(dir / "jwc_temp.txt", selection());
-    const auto holder = start_holding(dir, GetParam(), 200);
+    if (GetParam().stale_work) support::write_file(dir / "JWC_TEMP.$$$", "#stale\r\n");
+    const auto holder = start_holding(dir, GetParam(), GetParam().ms);
     const support::Exit run = e2e::run_tool_alone(dir, {});
     const support::Exit held = holder->wait();
     ASSERT_EQ(held.status, 0) << "hold_file held nothing: " << held.err;
@@ -110,6 +119,8 @@ TEST_P(HeldBriefly, CostsTheRunNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(At, HeldBriefly, testing::Values(take_over, work_file, hand_back),
+                         [](const auto &p) { return std::string(p.param.name); });
+INSTANTIATE_TEST_SUITE_P(Stale, HeldBriefly, testing::ValuesIn(stale_work),
                          [](const auto &p) { return std::string(p.param.name); });
 
 struct Failed {

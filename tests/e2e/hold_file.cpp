@@ -5,8 +5,10 @@
 //   hold_file MS NAME READY [AFTER]
 //
 // Holds NAME in the working directory for MS milliseconds. With AFTER, a
-// pattern such as "JWC_TEMP.$$$.*", it first waits for a name that matches
-// and then holds NAME, or that name where NAME is "*". READY is created once
+// pattern such as "JWC_TEMP.$$$.~digit-tint~*", it first waits for a name
+// that begins with what comes before the "*", case and all, and then holds
+// NAME, or that name where NAME is "*". (Windows matches patterns more
+// widely: "JWC_TEMP.$$$.*" matches "JWC_TEMP.$$$" itself.) READY is created once
 // NAME is held, or once it is waited for, so that the test knows when to
 // start the tool. Status 0 once NAME was held for the whole time; 2 where it
 // could not be opened; 3 where nothing matched AFTER within half a minute.
@@ -24,14 +26,20 @@ bool create_ready(const char *ready) {
     return h != INVALID_HANDLE_VALUE && CloseHandle(h);
 }
 
-// The first name that matches pattern, looked for without a pause.
+// The first name that begins with pattern's part before the "*", looked for
+// without a pause.
 bool wait_for(const char *pattern, std::string &found) {
+    const std::string start = std::string(pattern).substr(0, std::string(pattern).find('*'));
     const ULONGLONG end = GetTickCount64() + 30000;
     while (GetTickCount64() < end) {
         WIN32_FIND_DATAA data;
         const HANDLE search = FindFirstFileA(pattern, &data);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        bool matched = false;
+        do matched = std::string(data.cFileName).rfind(start, 0) == 0;
+        while (!matched && FindNextFileA(search, &data));
+        FindClose(search);
+        if (matched) {
             found = data.cFileName;
             return true;
         }

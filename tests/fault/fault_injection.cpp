@@ -170,10 +170,10 @@ std::vector<Call> read_trace(const fs::path &file) {
 }
 
 // The call's first argument, with the process id in the name of a run's own
-// work file ("JWC_TEMP.$$$.<pid>") left out, since every run has another.
+// work file left out, since every run has another.
 std::string first_argument(const std::string &args) {
     std::string first = args.substr(0, args.find(", "));
-    const std::string own = "JWC_TEMP.$$$.";
+    const std::string own = "JWC_TEMP.$$$.~digit-tint~";
     if (const auto at = first.find(own); at != std::string::npos) {
         auto end = at + own.size();
         while (end < first.size() && std::isdigit(static_cast<unsigned char>(first[end]))) ++end;

@@ -28,7 +28,7 @@ class InScratchDirectory : public testing::Test {
 
 // What the first own name of this process is.
 std::string first_own_name() {
-    return "JWC_TEMP.$$$." + std::to_string(os::process_id());
+    return exchange::own_prefix + std::to_string(os::process_id());
 }
 
 struct Blocked {
