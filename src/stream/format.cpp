@@ -1,6 +1,10 @@
 #include "stream/format.hpp"
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
+#include <cmath>
+#include <cstring>
 
 namespace stream {
 
@@ -8,7 +12,50 @@ static char *end_of(LineBuf &b) {
     return b.data + sizeof b.data;
 }
 
+// The eight digits of v < 10^8 at once: each step splits every lane in two,
+// the quotient by 100 (or 10) by a multiply and shift exact in that range.
+static void eight_digits(char *out, std::uint32_t v) {
+    std::uint64_t x = v / 10000 | static_cast<std::uint64_t>(v % 10000) << 32;
+    std::uint64_t high = (x * 10486) >> 20 & 0x0000007F0000007Fu;
+    x = high | (x - 100 * high) << 16;
+    high = (x * 103) >> 10 & 0x000F000F000F000Fu;
+    x = (high | (x - 10 * high) << 8) | 0x3030303030303030u;
+    std::memcpy(out, &x, sizeof x);
+}
+
+char *write_nine_decimals(char *out, bool negative, std::uint64_t scaled) {
+    *out = '-';
+    out = std::to_chars(out + negative, out + 21, scaled / 1000000000).ptr;
+    const auto decimals = static_cast<std::uint32_t>(scaled % 1000000000);
+    *out++ = '.';
+    *out++ = static_cast<char>('0' + decimals / 100000000);
+    eight_digits(out, decimals % 100000000);
+    return out + 8;
+}
+
+// v * 10^9 rounded half to even, from the binary value: the mantissa times
+// 10^9 shifted right, the bits shifted out deciding. False from 2^64 on.
+static bool scaled_by_nine_decimals(double v, std::uint64_t &scaled) {
+    __extension__ using u128 = unsigned __int128;
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const int biased = static_cast<int>(bits >> 52 & 0x7FF);
+    const int shift = 1075 - std::max(biased, 1); // v = mantissa * 2^-shift
+    const std::uint64_t mantissa = (bits & 0xFFFFFFFFFFFFFu) | std::uint64_t{biased != 0} << 52;
+    const u128 product = u128{mantissa} * 1000000000u;
+    if (shift <= 0) return false;
+    if (shift > 83) return scaled = 0, true; // the product is below half of 2^shift
+    u128 n = product >> shift;
+    const u128 rest = product - (n << shift), half = u128{1} << (shift - 1);
+    n += rest > half || (rest == half && (n & 1));
+    if (n >> 64) return false;
+    scaled = static_cast<std::uint64_t>(n);
+    return true;
+}
+
 char *write_fixed(char *out, double v, int decimals) {
+    std::uint64_t scaled = 0;
+    if (decimals == 9 && scaled_by_nine_decimals(v, scaled))
+        return write_nine_decimals(out, std::signbit(v), scaled);
     return std::to_chars(out, out + fixed_room, v, std::chars_format::fixed, decimals).ptr;
 }
 

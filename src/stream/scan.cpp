@@ -1,5 +1,6 @@
 #include "stream/scan.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -10,6 +11,7 @@
 #include <initializer_list>
 
 #include "stream/ascii.hpp"
+#include "stream/format.hpp"
 
 namespace stream::scan {
 
@@ -203,7 +205,7 @@ static int leading_digits(const char *p) {
 // The field is measured first; only a plain one is copied, eight bytes at a
 // time, less a sign and leading zeros, with a point behind the whole part and
 // zeros behind the decimals.
-bool nine_decimals(const char *&p, NineDecimals &fixed) {
+static bool copied_decimal(const char *&p, NineDecimals &fixed) {
     const char *q = p;
     skip_space(q);
     const bool negative = *q == '-'; // printf keeps the sign of -0
@@ -235,7 +237,109 @@ bool nine_decimals(const char *&p, NineDecimals &fixed) {
     return true;
 }
 
+// The value of the n (1 to 8) digits at p, a word at a time: each step joins
+// neighbouring lanes, the first the more significant.
+static std::uint64_t value_of_digits(const char *p, int n) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    word = (word << (64 - 8 * n)) & 0x0F0F0F0F0F0F0F0Fu;
+    word = (word * 2561) >> 8 & 0x00FF00FF00FF00FFu;
+    word = (word * 6553601) >> 16 & 0x0000FFFF0000FFFFu;
+    return (word * 42949672960001u) >> 32;
+}
+
+static constexpr auto powers_of_ten = [] {
+    std::array<std::uint64_t, 20> table{1};
+    for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 10;
+    return table;
+}();
+
+// Appends the digits at p to digits, a word at a time; false past 19 in all.
+static bool take_digits(const char *&p, std::uint64_t &digits, int &count) {
+    for (int n = 8; n == 8; p += n) {
+        n = leading_digits(p);
+        count += n;
+        if (n == 0) break;
+        if (count > 19) return false;
+        digits = digits * powers_of_ten[static_cast<std::size_t>(n)] + value_of_digits(p, n);
+    }
+    return true;
+}
+
+// The decimal digits * 10^power of a field whose mantissa starts at q with a
+// digit; false for any other field. q ends behind the field.
+static bool decimal_at(const char *&q, std::uint64_t &digits, int &power) {
+    int count = 0;
+    if (!take_digits(q, digits, count)) return false;
+    if (digits == 0) count = 0; // a whole part of zeros has no significant digit
+    if (*q == '.')
+        for (++q; digits == 0 && *q == '0'; ++q) --power; // leading zeros are no digits
+    const char *decimals = q;
+    if (!take_digits(q, digits, count)) return false;
+    power -= static_cast<int>(q - decimals);
+    if (to_lower(*q) != 'e') return !continues_float[static_cast<unsigned char>(*q)];
+    const bool negative = q[1] == '-';
+    q += 1 + (q[1] == '-' || q[1] == '+');
+    const int n = leading_digits(q);
+    if (n == 0 || n > 3) return false;
+    const auto exponent = static_cast<int>(value_of_digits(q, n));
+    power += negative ? -exponent : exponent;
+    q += n;
+    return power >= -300; // the double is normal or zero
+}
+
+// x = digits * 10^power rounded to nine decimals, n. The double lies within
+// half a unit in its last place of x, within (n + 1) 2^-53 in units of the
+// ninth decimal; where x lies further than that from a tie, "%.9f" of the
+// double rounds as x does.
+static bool rounded_decimal(const char *&p, NineDecimals &fixed) {
+    __extension__ using u128 = unsigned __int128;
+    const char *q = p;
+    skip_space(q);
+    const bool negative = *q == '-';
+    q += *q == '-' || *q == '+';
+    std::uint64_t digits = 0;
+    int power = 0;
+    if (!is_digit(static_cast<unsigned char>(*q)) || !decimal_at(q, digits, power)) return false;
+    const int behind = -power - 9; // digits behind the ninth decimal
+    u128 n = 0;
+    std::uint64_t rest = 0, unit = 1; // x * 10^9 = n + rest / unit
+    if (behind <= 0) {
+        if (behind < -19) return false;
+        n = u128{digits} * powers_of_ten[static_cast<std::size_t>(-behind)];
+    } else {
+        const bool beyond = behind > 19; // x * 10^9 < 0.1: any rest stands for it
+        unit = powers_of_ten[beyond ? 19 : static_cast<std::size_t>(behind)];
+        n = beyond ? 0 : digits / unit;
+        rest = beyond ? digits != 0 : digits % unit;
+    }
+    const u128 twice = u128{rest} * 2, from_tie = twice > unit ? twice - unit : unit - twice;
+    if (n >> 52 || from_tie << 52 <= unit * (n + 1)) return false;
+    n += twice > unit;
+    char *end = write_nine_decimals(fixed.text, negative, static_cast<std::uint64_t>(n));
+    fixed.length = static_cast<std::uint8_t>(end - fixed.text);
+    fixed.digits = digits;
+    fixed.power = static_cast<std::int16_t>(rest ? power : 0);
+    p = q;
+    return true;
+}
+
+bool nine_decimals(const char *&p, NineDecimals &fixed) {
+    if (!copied_decimal(p, fixed)) return rounded_decimal(p, fixed);
+    fixed.power = 0;
+    return true;
+}
+
 double value_of(const NineDecimals &fixed) {
+    if (fixed.power != 0) {
+        char text[32];
+        char *end = std::to_chars(text, text + sizeof text, fixed.digits).ptr;
+        *end++ = 'e';
+        end = std::to_chars(end, text + sizeof text, fixed.power).ptr;
+        double v = 0;
+        std::from_chars(text, end, v);
+        return fixed.text[0] == '-' ? -v : v;
+    }
     static_assert(FLT_EVAL_METHOD == 0, "the division must round once");
     std::uint64_t m = 0;
     for (const char *c = fixed.text; c < fixed.text + fixed.length; ++c)

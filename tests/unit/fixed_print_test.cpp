@@ -118,7 +118,7 @@ double scanned(const char *text) {
 
 class NineDecimals : public testing::TestWithParam<FieldCase> {};
 
-TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
+TEST_P(NineDecimals, OnlyDecimalsWhoseDoublePrintsAsTheirTextFixThem) {
     const std::string text = with_read_slack(GetParam().text);
     const char *p = text.c_str();
     stream::scan::NineDecimals n;
@@ -138,26 +138,41 @@ TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, NineDecimals,
-    testing::Values(FieldCase{"14200.322760", "14200.322760000"},
-                    FieldCase{" -3.5 ", "-3.500000000"}, FieldCase{"+7", "7.000000000"},
-                    FieldCase{"007.250", "7.250000000"}, FieldCase{"-0", "-0.000000000"},
-                    FieldCase{"-000.5", "-0.500000000"}, FieldCase{"5.", "5.000000000"},
-                    FieldCase{"0.000000001", "0.000000001"},
-                    FieldCase{"8388607.999999999", "8388607.999999999"},
-                    FieldCase{"1\"x", "1.000000000"}, FieldCase{"1\xBA", "1.000000000"},
-                    FieldCase{"25\xC0\xC0", "25.000000000"}, FieldCase{"8388608", nullptr},
-                    FieldCase{"-8388608.5", nullptr}, FieldCase{"99999999", nullptr},
-                    FieldCase{"1.0000000001", nullptr}, FieldCase{"1e5", nullptr},
-                    FieldCase{"5.e1", nullptr}, FieldCase{"1.5.3", nullptr},
-                    FieldCase{".5", nullptr}, FieldCase{"0x10", nullptr}, FieldCase{"inf", nullptr},
-                    FieldCase{"12345678901234567890", nullptr}));
+    testing::Values(
+        FieldCase{"14200.322760", "14200.322760000"}, FieldCase{" -3.5 ", "-3.500000000"},
+        FieldCase{"+7", "7.000000000"}, FieldCase{"007.250", "7.250000000"},
+        FieldCase{"-0", "-0.000000000"}, FieldCase{"-000.5", "-0.500000000"},
+        FieldCase{"5.", "5.000000000"}, FieldCase{"0.000000001", "0.000000001"},
+        FieldCase{"8388607.999999999", "8388607.999999999"}, FieldCase{"1\"x", "1.000000000"},
+        FieldCase{"1\xBA", "1.000000000"}, FieldCase{"25\xC0\xC0", "25.000000000"},
+        FieldCase{"8388608", nullptr}, FieldCase{"-8388608.5", nullptr},
+        FieldCase{"99999999", nullptr}, FieldCase{"1.0000000001", "1.000000000"},
+        FieldCase{"1e5", "100000.000000000"}, FieldCase{"5.e1", "50.000000000"},
+        FieldCase{"1.5.3", nullptr},
+        // rounded from the text: ties of the decimal both ways, where the
+        // double lies on the other side, and the bounds of the claim
+        FieldCase{"0.0000000005", nullptr}, FieldCase{"2.0000000025", nullptr},
+        FieldCase{"0.00000000049999999999", "0.000000000"},
+        FieldCase{"-0.00000000050000000001", "-0.000000001"},
+        FieldCase{"-47713.92050671277", "-47713.920506713"},
+        FieldCase{"1213.3333333333333", "1213.333333333"},
+        FieldCase{"4503599627370494e-9", "4503599.627370494"},
+        FieldCase{"4503599627370495e-9", nullptr},
+        FieldCase{"1234.567890123456789", "1234.567890123"},
+        FieldCase{"1234.5678901234567891", nullptr},
+        FieldCase{"+0007.1234567891e+2", "712.345678910"},
+        FieldCase{"3.643e+04", "36430.000000000"}, FieldCase{"-2.849e+01", "-28.490000000"},
+        FieldCase{"1e-05", "0.000010000"}, FieldCase{"-0.0e0", "-0.000000000"},
+        FieldCase{"-2.842170943040401e-14", "-0.000000000"}, FieldCase{"4.9e-324", nullptr},
+        FieldCase{"1e1000", nullptr}, FieldCase{".5", nullptr}, FieldCase{"0x10", nullptr},
+        FieldCase{"inf", nullptr}, FieldCase{"12345678901234567890", nullptr}));
 
 TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
     stream::scan::NineDecimals n;
     const std::string one = with_read_slack("1.5");
     const char *p = one.c_str();
     ASSERT_TRUE(stream::scan::nine_decimals(p, n));
-    for (const char *field : {"x", "-", "", "1.00000000001"}) {
+    for (const char *field : {"x", "-", "", "1.5.3", "12345678901234567890", "8388608"}) {
         const std::string text = with_read_slack(field);
         p = text.c_str();
         EXPECT_FALSE(stream::scan::nine_decimals(p, n)) << field;
