@@ -4,7 +4,6 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 
 namespace stream {
 
@@ -12,25 +11,13 @@ static char *end_of(LineBuf &b) {
     return b.data + sizeof b.data;
 }
 
-// The eight digits of v < 10^8 at once: each step splits every lane in two,
-// the quotient by 100 (or 10) by a multiply and shift exact in that range.
-static void eight_digits(char *out, std::uint32_t v) {
-    std::uint64_t x = v / 10000 | static_cast<std::uint64_t>(v % 10000) << 32;
-    std::uint64_t high = (x * 10486) >> 20 & 0x0000007F0000007Fu;
-    x = high | (x - 100 * high) << 16;
-    high = (x * 103) >> 10 & 0x000F000F000F000Fu;
-    x = (high | (x - 10 * high) << 8) | 0x3030303030303030u;
-    std::memcpy(out, &x, sizeof x);
-}
-
-char *write_nine_decimals(char *out, bool negative, std::uint64_t scaled) {
+// "%.9f" of scaled / 10^9 with the sign given.
+static char *write_nine_decimals(char *out, bool negative, std::uint64_t scaled) {
     *out = '-';
     out = std::to_chars(out + negative, out + 21, scaled / 1000000000).ptr;
-    const auto decimals = static_cast<std::uint32_t>(scaled % 1000000000);
-    *out++ = '.';
-    *out++ = static_cast<char>('0' + decimals / 100000000);
-    eight_digits(out, decimals % 100000000);
-    return out + 8;
+    *out = '.';
+    for (int i = 9; i > 0; --i, scaled /= 10) out[i] = static_cast<char>('0' + scaled % 10);
+    return out + 10;
 }
 
 // v * 10^9 rounded half to even, from the binary value: the mantissa times

@@ -47,10 +47,6 @@ constexpr std::size_t fixed_room = 320;
 // the end. For callers that build a line in place.
 char *write_fixed(char *out, double v, int decimals);
 
-// "%.9f" of scaled / 10^9 with the sign given, at out, which has room for 32
-// bytes; returns the end.
-char *write_nine_decimals(char *out, bool negative, std::uint64_t scaled);
-
 // Pieces of a formatted line that are not text or a decimal integer.
 struct Fixed {
     double value;

@@ -1,6 +1,5 @@
 #include "stream/scan.hpp"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -11,7 +10,6 @@
 #include <initializer_list>
 
 #include "stream/ascii.hpp"
-#include "stream/format.hpp"
 
 namespace stream::scan {
 
@@ -179,10 +177,22 @@ static constexpr auto continues_float = [] {
 
 bool real(const char *&p, double &target) {
     skip_space(p);
+    // A decimal that from_chars reads: scanf's token ends where it stops, but
+    // at an exponent without digits and at the x of "0x".
+    const char *digits = p + (*p == '-' || *p == '+');
+    double v = 0;
+    if (is_digit(static_cast<unsigned char>(*digits))) {
+        const auto r = std::from_chars(digits, digits + std::strlen(digits), v);
+        if (r.ec == std::errc() && to_lower(*r.ptr) != 'e' && to_lower(*r.ptr) != 'x') {
+            target = *p == '-' ? -v : v;
+            p = r.ptr;
+            return true;
+        }
+    }
     const char *end = nullptr;
     if (!float_token(p, end)) return false;
     const char *stop = nullptr;
-    double v = strtod_prefix(p, end, stop);
+    v = strtod_prefix(p, end, stop);
     if (stop == p) return false;
     target = v;
     p = end;
@@ -204,8 +214,11 @@ static int leading_digits(const char *p) {
 
 // The field is measured first; only a plain one is copied, eight bytes at a
 // time, less a sign and leading zeros, with a point behind the whole part and
-// zeros behind the decimals.
-static bool copied_decimal(const char *&p, NineDecimals &fixed) {
+// zeros behind the decimals. Decimals beyond the ninth round it where the
+// double cannot lie across a tie: it lies within 0.012 units of the ninth
+// decimal from the decimal below 10^5 and 0.12 below 10^6, so the next two
+// decimals decide outside 48 to 51 and 38 to 61.
+bool nine_decimals(const char *&p, NineDecimals &fixed) {
     const char *q = p;
     skip_space(q);
     const bool negative = *q == '-'; // printf keeps the sign of -0
@@ -222,8 +235,18 @@ static bool copied_decimal(const char *&p, NineDecimals &fixed) {
         if (decimals == 8) decimals += is_digit(static_cast<unsigned char>(q[9]));
         q += 1 + decimals;
     }
-    if (is_digit(static_cast<unsigned char>(*q)) || continues_float[static_cast<unsigned char>(*q)])
-        return false;
+    const bool rounded = is_digit(static_cast<unsigned char>(*q)); // more than nine decimals
+    const int next =
+        rounded ? (q[0] - '0') * 10 + (is_digit(static_cast<unsigned char>(q[1])) ? q[1] - '0' : 0)
+                : 0;
+    const int band = whole < 6 ? 2 : 12; // where the double may lie across the tie
+    const bool up = rounded && next >= 50 + band;
+    for (int n = rounded ? 8 : 0; n == 8; q += n) n = leading_digits(q);
+    if (rounded &&
+        (whole > 6 || q - first > static_cast<int>(sizeof fixed.source) ||
+         (next >= 50 - band && !up) || (up && std::memcmp(point + 1, "999999999", 9) == 0)))
+        return false; // near a tie, or a carry into the whole part
+    if (continues_float[static_cast<unsigned char>(*q)]) return false;
     char *out = fixed.text;
     *out = '-';
     out += negative;
@@ -233,111 +256,23 @@ static bool copied_decimal(const char *&p, NineDecimals &fixed) {
     std::memcpy(out, point + 1, 9);
     std::memcpy(out + decimals, "000000000", 9);
     fixed.length = static_cast<std::uint8_t>(out + 9 - fixed.text);
+    for (char *last = out + 8; up; --last)
+        if (*last == '9') {
+            *last = '0';
+        } else {
+            ++*last;
+            break;
+        }
+    fixed.source_length = static_cast<std::uint8_t>(rounded ? q - first : 0);
+    if (rounded) std::memcpy(fixed.source, first, sizeof fixed.source);
     p = q;
-    return true;
-}
-
-// The value of the n (1 to 8) digits at p, a word at a time: each step joins
-// neighbouring lanes, the first the more significant.
-static std::uint64_t value_of_digits(const char *p, int n) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    word = (word << (64 - 8 * n)) & 0x0F0F0F0F0F0F0F0Fu;
-    word = (word * 2561) >> 8 & 0x00FF00FF00FF00FFu;
-    word = (word * 6553601) >> 16 & 0x0000FFFF0000FFFFu;
-    return (word * 42949672960001u) >> 32;
-}
-
-static constexpr auto powers_of_ten = [] {
-    std::array<std::uint64_t, 20> table{1};
-    for (std::size_t i = 1; i < table.size(); ++i) table[i] = table[i - 1] * 10;
-    return table;
-}();
-
-// Appends the digits at p to digits, a word at a time; false past 19 in all.
-static bool take_digits(const char *&p, std::uint64_t &digits, int &count) {
-    for (int n = 8; n == 8; p += n) {
-        n = leading_digits(p);
-        count += n;
-        if (n == 0) break;
-        if (count > 19) return false;
-        digits = digits * powers_of_ten[static_cast<std::size_t>(n)] + value_of_digits(p, n);
-    }
-    return true;
-}
-
-// The decimal digits * 10^power of a field whose mantissa starts at q with a
-// digit; false for any other field. q ends behind the field.
-static bool decimal_at(const char *&q, std::uint64_t &digits, int &power) {
-    int count = 0;
-    if (!take_digits(q, digits, count)) return false;
-    if (digits == 0) count = 0; // a whole part of zeros has no significant digit
-    if (*q == '.')
-        for (++q; digits == 0 && *q == '0'; ++q) --power; // leading zeros are no digits
-    const char *decimals = q;
-    if (!take_digits(q, digits, count)) return false;
-    power -= static_cast<int>(q - decimals);
-    if (to_lower(*q) != 'e') return !continues_float[static_cast<unsigned char>(*q)];
-    const bool negative = q[1] == '-';
-    q += 1 + (q[1] == '-' || q[1] == '+');
-    const int n = leading_digits(q);
-    if (n == 0 || n > 3) return false;
-    const auto exponent = static_cast<int>(value_of_digits(q, n));
-    power += negative ? -exponent : exponent;
-    q += n;
-    return power >= -300; // the double is normal or zero
-}
-
-// x = digits * 10^power rounded to nine decimals, n. The double lies within
-// half a unit in its last place of x, within (n + 1) 2^-53 in units of the
-// ninth decimal; where x lies further than that from a tie, "%.9f" of the
-// double rounds as x does.
-static bool rounded_decimal(const char *&p, NineDecimals &fixed) {
-    __extension__ using u128 = unsigned __int128;
-    const char *q = p;
-    skip_space(q);
-    const bool negative = *q == '-';
-    q += *q == '-' || *q == '+';
-    std::uint64_t digits = 0;
-    int power = 0;
-    if (!is_digit(static_cast<unsigned char>(*q)) || !decimal_at(q, digits, power)) return false;
-    const int behind = -power - 9; // digits behind the ninth decimal
-    u128 n = 0;
-    std::uint64_t rest = 0, unit = 1; // x * 10^9 = n + rest / unit
-    if (behind <= 0) {
-        if (behind < -19) return false;
-        n = u128{digits} * powers_of_ten[static_cast<std::size_t>(-behind)];
-    } else {
-        const bool beyond = behind > 19; // x * 10^9 < 0.1: any rest stands for it
-        unit = powers_of_ten[beyond ? 19 : static_cast<std::size_t>(behind)];
-        n = beyond ? 0 : digits / unit;
-        rest = beyond ? digits != 0 : digits % unit;
-    }
-    const u128 twice = u128{rest} * 2, from_tie = twice > unit ? twice - unit : unit - twice;
-    if (n >> 52 || from_tie << 52 <= unit * (n + 1)) return false;
-    n += twice > unit;
-    char *end = write_nine_decimals(fixed.text, negative, static_cast<std::uint64_t>(n));
-    fixed.length = static_cast<std::uint8_t>(end - fixed.text);
-    fixed.digits = digits;
-    fixed.power = static_cast<std::int16_t>(rest ? power : 0);
-    p = q;
-    return true;
-}
-
-bool nine_decimals(const char *&p, NineDecimals &fixed) {
-    if (!copied_decimal(p, fixed)) return rounded_decimal(p, fixed);
-    fixed.power = 0;
     return true;
 }
 
 double value_of(const NineDecimals &fixed) {
-    if (fixed.power != 0) {
-        char text[32];
-        char *end = std::to_chars(text, text + sizeof text, fixed.digits).ptr;
-        *end++ = 'e';
-        end = std::to_chars(end, text + sizeof text, fixed.power).ptr;
+    if (fixed.source_length) {
         double v = 0;
-        std::from_chars(text, end, v);
+        std::from_chars(fixed.source, fixed.source + fixed.source_length, v);
         return fixed.text[0] == '-' ? -v : v;
     }
     static_assert(FLT_EVAL_METHOD == 0, "the division must round once");

@@ -18,22 +18,20 @@ bool real(const char *&p, double &target);     // "%lf"
 bool integer(const char *&p, int &target);     // "%d"
 bool hex_integer(const char *&p, int &target); // "%x"
 
-// The "%.9f" form of a "%lf" field made from its text, without a double. A
-// plain decimal "[sign]digits[.digits]" with at most nine decimals and a
-// magnitude below 2^23 is copied: the double nearest to it lies within 2^-31
-// of it, so "%.9f" of that double prints these very digits. Any other decimal
-// "[sign]digits[.digits][e[sign]digits]" of up to 19 significant digits is
-// rounded to nine decimals where its digits lie further from a tie than the
-// double from the decimal, which holds below 2^52 / 10^9 but near ties.
+// The "%.9f" form of a "%lf" field that fixes it by its own text: a plain
+// decimal "[sign]digits[.digits]" with a magnitude below 2^23 and at most
+// nine decimals, or below 10^6 and more decimals that lie clear of a tie at
+// the ninth. The double nearest to such a decimal lies within 2^-31 of it,
+// so "%.9f" of that double prints these very digits, rounded where they
+// are more.
 struct NineDecimals {
     // the sign, up to 7 digits, the point and 9 decimals, and room for the
     // digits and zeros that are stored whole behind them
     char text[27] = "0.000000000";
     std::uint8_t length = 11;
-    // where text is rounded: the decimal digits * 10^power it was rounded
-    // from; power 0 where text is that decimal itself
-    std::int16_t power = 0;
-    std::uint64_t digits = 0;
+    // where text is rounded: the field less its sign, which the double is made of
+    std::uint8_t source_length = 0;
+    char source[24] = {};
 };
 // Scans such a field into fixed; false, with p and fixed as they were, for
 // any other field. It loads words that may reach 16 bytes past the field's
