@@ -1,9 +1,7 @@
 #include "stream/format.hpp"
 
-#include <algorithm>
 #include <bit>
 #include <charconv>
-#include <cmath>
 
 namespace stream {
 
@@ -26,23 +24,19 @@ static bool scaled_by_nine_decimals(double v, std::uint64_t &scaled) {
     __extension__ using u128 = unsigned __int128;
     const auto bits = std::bit_cast<std::uint64_t>(v);
     const int biased = static_cast<int>(bits >> 52 & 0x7FF);
-    const int shift = 1075 - std::max(biased, 1); // v = mantissa * 2^-shift
+    const int shift = 1075 - (biased ? biased : 1); // v = mantissa * 2^-shift
     const std::uint64_t mantissa = (bits & 0xFFFFFFFFFFFFFu) | std::uint64_t{biased != 0} << 52;
     const u128 product = u128{mantissa} * 1000000000u;
     if (shift <= 0) return false;
     if (shift > 83) return scaled = 0, true; // the product is below half of 2^shift
-    u128 n = product >> shift;
-    const u128 rest = product - (n << shift), half = u128{1} << (shift - 1);
-    n += rest > half || (rest == half && (n & 1));
-    if (n >> 64) return false;
-    scaled = static_cast<std::uint64_t>(n);
-    return true;
+    const u128 n = (product + (u128{1} << (shift - 1)) - 1 + (product >> shift & 1)) >> shift;
+    return scaled = static_cast<std::uint64_t>(n), n >> 64 == 0;
 }
 
 char *write_fixed(char *out, double v, int decimals) {
     std::uint64_t scaled = 0;
     if (decimals == 9 && scaled_by_nine_decimals(v, scaled))
-        return write_nine_decimals(out, std::signbit(v), scaled);
+        return write_nine_decimals(out, std::bit_cast<std::int64_t>(v) < 0, scaled);
     return std::to_chars(out, out + fixed_room, v, std::chars_format::fixed, decimals).ptr;
 }
 

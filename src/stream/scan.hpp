@@ -19,11 +19,9 @@ bool integer(const char *&p, int &target);     // "%d"
 bool hex_integer(const char *&p, int &target); // "%x"
 
 // The "%.9f" form of a "%lf" field that fixes it by its own text: a plain
-// decimal "[sign]digits[.digits]" with a magnitude below 2^23 and at most
-// nine decimals, or below 10^6 and more decimals that lie clear of a tie at
-// the ninth. The double nearest to such a decimal lies within 2^-31 of it,
-// so "%.9f" of that double prints these very digits, rounded where they
-// are more.
+// decimal "[sign]digits[.digits]" below 2^23 with at most nine decimals, or
+// below 10^6 with more that lie clear of a tie. The double nearest to such a
+// decimal lies within 2^-31 of it, so "%.9f" of it prints these very digits.
 struct NineDecimals {
     // the sign, up to 7 digits, the point and 9 decimals, and room for the
     // digits and zeros that are stored whole behind them

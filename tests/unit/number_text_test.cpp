@@ -160,50 +160,42 @@ std::vector<std::string> field_texts() {
     return texts;
 }
 
-// A record number's "%.9f" made as a record makes it, from its text where it
-// can be, from its double otherwise; with what was consumed and the double.
-struct RecordNumber {
-    bool scanned = false;
-    std::string printed;
-    long used = 0;
-    double value = 0;
-};
-
-RecordNumber record_number(const std::string &text) {
+// What a record makes of a field: "%.9f" from its text where it can, from its
+// double otherwise; then the bytes it took and the double's bits.
+std::string record_number(const std::string &text) {
     const std::string field = support::with_read_slack(text);
     const char *p = field.c_str();
-    RecordNumber n;
     stream::scan::NineDecimals fixed;
+    double v = 0;
     char buf[stream::fixed_room];
+    std::string printed;
     if (stream::scan::nine_decimals(p, fixed)) {
-        n.printed.assign(fixed.text, fixed.length);
-        n.value = stream::scan::value_of(fixed);
-    } else if (stream::scan::real(p, n.value)) {
-        n.printed.assign(buf, stream::write_fixed(buf, n.value, 9));
+        printed.assign(fixed.text, fixed.length);
+        v = stream::scan::value_of(fixed);
+    } else if (stream::scan::real(p, v)) {
+        printed.assign(buf, stream::write_fixed(buf, v, 9));
     } else {
-        return n;
+        return "no field";
     }
-    n.scanned = true;
-    n.used = p - field.c_str();
-    return n;
+    return printed + " " + std::to_string(p - field.c_str()) + " " + std::to_string(bits(v));
+}
+
+// The same from sscanf's "%lf" and printf's "%.9f".
+std::string printf_number(const std::string &text) {
+    double v = 0;
+    int used = 0;
+    char printed[400];
+    if (std::sscanf(text.c_str(), "%lf%n", &v, &used) != 1) return "no field";
+    std::snprintf(printed, sizeof printed, "%.9f", v);
+    return printed + (" " + std::to_string(used)) + " " + std::to_string(bits(v));
 }
 
 void expect_record_numbers_as_printf(const std::vector<std::string> &texts) {
     int mismatches = 0;
-    for (const auto &text : texts) {
-        double want = 0;
-        int used = 0;
-        char printed[400] = "";
-        const bool scanned = std::sscanf(text.c_str(), "%lf%n", &want, &used) == 1;
-        if (scanned) std::snprintf(printed, sizeof printed, "%.9f", want);
-        const RecordNumber got = record_number(text);
-        if (got.scanned == scanned && (!scanned || (got.printed == printed && got.used == used &&
-                                                    bits(got.value) == bits(want))))
-            continue;
-        if (++mismatches <= 10)
-            ADD_FAILURE() << "\"" << text << "\": printf " << printed << " " << used << ", ours "
-                          << got.printed << " " << got.used << " " << got.value;
-    }
+    for (const auto &text : texts)
+        if (record_number(text) != printf_number(text) && ++mismatches <= 10)
+            ADD_FAILURE() << "\"" << text << "\": " << record_number(text) << " for "
+                          << printf_number(text);
     EXPECT_EQ(mismatches, 0);
 }
 
