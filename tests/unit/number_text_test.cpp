@@ -161,11 +161,11 @@ std::vector<std::string> field_texts() {
 }
 
 // What a record makes of a field: "%.9f" from its text where it can, from its
-// double otherwise; then the bytes it took and the double's bits.
-std::string record_number(const std::string &text) {
+// double otherwise; then the bytes it took and the double's bits. Its fixed
+// holds what the fields before left, as a record's numbers do.
+std::string record_number(const std::string &text, stream::scan::NineDecimals &fixed) {
     const std::string field = support::with_read_slack(text);
     const char *p = field.c_str();
-    stream::scan::NineDecimals fixed;
     double v = 0;
     char buf[stream::fixed_room];
     std::string printed;
@@ -192,10 +192,12 @@ std::string printf_number(const std::string &text) {
 
 void expect_record_numbers_as_printf(const std::vector<std::string> &texts) {
     int mismatches = 0;
-    for (const auto &text : texts)
-        if (record_number(text) != printf_number(text) && ++mismatches <= 10)
-            ADD_FAILURE() << "\"" << text << "\": " << record_number(text) << " for "
-                          << printf_number(text);
+    stream::scan::NineDecimals fixed;
+    for (const auto &text : texts) {
+        const std::string got = record_number(text, fixed);
+        if (got != printf_number(text) && ++mismatches <= 10)
+            ADD_FAILURE() << "\"" << text << "\": " << got << " for " << printf_number(text);
+    }
     EXPECT_EQ(mismatches, 0);
 }
 
