@@ -200,8 +200,8 @@ struct Goal {
 void print_goals(long lines, const std::vector<Goal> &goals) {
     std::printf("\ngoals at %ld lines:\n", lines);
     for (const Goal &g : goals)
-        std::printf("  %-28s %8.2f %-6s (goal at most %.0f: %s)\n", g.what, g.value, g.unit,
-                    g.limit, g.value <= g.limit ? "met" : "MISSED");
+        std::printf("  %-28s %8.2f %-6s (goal at most %g: %s)\n", g.what, g.value, g.unit, g.limit,
+                    g.value <= g.limit ? "met" : "MISSED");
 }
 
 void measure_all(const Options &o, const fs::path &work) {
@@ -232,8 +232,10 @@ void measure_all(const Options &o, const fs::path &work) {
     std::printf("ratio to cp at %ld lines, middle half of the pairs: %.2f to %.2f\n", largest.lines,
                 largest.ratio_q1, largest.ratio_q3);
     std::vector<Goal> goals = {
-        {"median ratio to the floor", largest.floor_ratio, 1.6, ""},
         {"peak RSS spread", static_cast<double>(max_rss - min_rss), 1024, "KiB"}};
+    // the mix hosts write, where numbers cost most
+    if (o.mix == "host")
+        goals.push_back({"median ratio to the floor", largest.floor_ratio, 1.6, ""});
     if (o.callgrind) {
         const double per_line = instructions_per_line(o, work, largest.lines);
         std::printf("callgrind: %.0f instructions per input line at %ld lines\n", per_line,
