@@ -1,7 +1,8 @@
 // Times whole runs of the tool against a plain copy of the same file and
 // against the protocol floor.
 //
-//   bench-drive --tool PATH --gen PATH --floor PATH [--sizes 10,1000,...] [--runs N] [--callgrind]
+//   bench-drive --tool PATH --gen PATH --floor PATH [--mix NAME] [--sizes 10,1000,...] [--runs N]
+//               [--callgrind]
 //
 // For every size it generates an exchange file, then runs rounds: `cp` of the
 // file, the protocol floor (bench-floor: the tool's renames and one plain
@@ -32,6 +33,7 @@ namespace {
 
 struct Options {
     std::string tool, gen, floor;
+    std::string mix = "host"; // bench-gen's --mix
     std::vector<long> sizes{10, 1000, 10000, 150000};
     int runs = 9;
     bool callgrind = false;
@@ -76,7 +78,7 @@ struct Row {
 
 Row measure(const Options &o, const fs::path &work, long lines) {
     const fs::path input = work / ("input-" + std::to_string(lines) + ".txt");
-    if (spawn({o.gen, std::to_string(lines), input.string()}, work).status != 0)
+    if (spawn({o.gen, "--mix", o.mix, std::to_string(lines), input.string()}, work).status != 0)
         fail("generator failed");
     const fs::path run_dir = work / "run";
     fs::create_directories(run_dir);
@@ -144,6 +146,8 @@ Options parse(int argc, char **argv) {
             o.floor = fs::absolute(argv[++i]).string();
         } else if (a == "--gen" && has_value) {
             o.gen = fs::absolute(argv[++i]).string();
+        } else if (a == "--mix" && has_value) {
+            o.mix = argv[++i];
         } else if (a == "--runs" && has_value) {
             o.runs = std::max(1, std::atoi(argv[++i]));
         } else if (a == "--sizes" && has_value) {
@@ -157,8 +161,8 @@ Options parse(int argc, char **argv) {
         } else if (a == "--callgrind") {
             o.callgrind = true;
         } else {
-            fail("usage: bench-drive --tool PATH --gen PATH --floor PATH [--sizes A,B,..] "
-                 "[--runs N] [--callgrind]");
+            fail("usage: bench-drive --tool PATH --gen PATH --floor PATH [--mix NAME] "
+                 "[--sizes A,B,..] [--runs N] [--callgrind]");
         }
     }
     if (o.tool.empty() || o.gen.empty() || o.floor.empty())
@@ -196,13 +200,14 @@ struct Goal {
 void print_goals(long lines, const std::vector<Goal> &goals) {
     std::printf("\ngoals at %ld lines:\n", lines);
     for (const Goal &g : goals)
-        std::printf("  %-28s %8.2f %-6s (goal at most %.0f: %s)\n", g.what, g.value, g.unit,
-                    g.limit, g.value <= g.limit ? "met" : "MISSED");
+        std::printf("  %-28s %8.2f %-6s (goal at most %g: %s)\n", g.what, g.value, g.unit, g.limit,
+                    g.value <= g.limit ? "met" : "MISSED");
 }
 
 void measure_all(const Options &o, const fs::path &work) {
-    std::printf("machine: %ld CPUs, %s; load average %s at the start\n\n",
-                sysconf(_SC_NPROCESSORS_ONLN), cpu_model().c_str(), load_average().c_str());
+    std::printf("machine: %ld CPUs, %s; load average %s at the start; bench-gen mix %s\n\n",
+                sysconf(_SC_NPROCESSORS_ONLN), cpu_model().c_str(), load_average().c_str(),
+                o.mix.c_str());
     std::printf(
         "| lines | MB | digit-tint ms | lines/s | MB/s | cp ms | ratio to cp | floor ms | ratio to "
         "floor | CPU ms digit-tint / cp | peak RSS KiB |\n"
@@ -227,13 +232,16 @@ void measure_all(const Options &o, const fs::path &work) {
     std::printf("ratio to cp at %ld lines, middle half of the pairs: %.2f to %.2f\n", largest.lines,
                 largest.ratio_q1, largest.ratio_q3);
     std::vector<Goal> goals = {
-        {"median ratio to the floor", largest.floor_ratio, 2.0, ""},
         {"peak RSS spread", static_cast<double>(max_rss - min_rss), 1024, "KiB"}};
+    // the mix hosts write, where numbers cost most
+    if (o.mix == "host")
+        goals.push_back({"median ratio to the floor", largest.floor_ratio, 1.6, ""});
     if (o.callgrind) {
         const double per_line = instructions_per_line(o, work, largest.lines);
         std::printf("callgrind: %.0f instructions per input line at %ld lines\n", per_line,
                     largest.lines);
-        goals.push_back({"instructions per line", per_line, 450, ""});
+        // the limit of the typed mix, where a line costs least
+        if (o.mix == "typed") goals.push_back({"instructions per line", per_line, 438, ""});
     }
     std::printf("load average %s at the end\n", load_average().c_str());
     if (largest.lines == goal_lines) print_goals(largest.lines, goals);

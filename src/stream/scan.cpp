@@ -168,19 +168,32 @@ static bool float_token(const char *s, const char *&end) {
 }
 
 // What may stand behind the digits of a float field and make it more than a
-// plain decimal: an exponent, a second point, the "x" of "0x".
+// plain decimal: an exponent, a second point, the "x" of "0x"; and a digit
+// behind nine decimals.
 static constexpr auto continues_float = [] {
     std::array<bool, 256> table{};
     for (unsigned char c : {'e', 'E', 'x', 'X', '.'}) table[c] = true;
+    for (unsigned char c = '0'; c <= '9'; ++c) table[c] = true;
     return table;
 }();
 
 bool real(const char *&p, double &target) {
     skip_space(p);
+    // A decimal from_chars reads ends scanf's token but before an e or the x of 0x.
+    const char *digits = p + (*p == '-' || *p == '+');
+    double v = 0;
+    if (is_digit(static_cast<unsigned char>(*digits))) {
+        const auto r = std::from_chars(digits, digits + std::strlen(digits), v);
+        if (r.ec == std::errc() && to_lower(*r.ptr) != 'e' && to_lower(*r.ptr) != 'x') {
+            target = *p == '-' ? -v : v;
+            p = r.ptr;
+            return true;
+        }
+    }
     const char *end = nullptr;
     if (!float_token(p, end)) return false;
     const char *stop = nullptr;
-    double v = strtod_prefix(p, end, stop);
+    v = strtod_prefix(p, end, stop);
     if (stop == p) return false;
     target = v;
     p = end;
@@ -200,42 +213,84 @@ static int leading_digits(const char *p) {
     return not_digit ? std::countr_zero(not_digit) / 8 : 8;
 }
 
-// The field is measured first; only a plain one is copied, eight bytes at a
-// time, less a sign and leading zeros, with a point behind the whole part and
-// zeros behind the decimals.
+// A plain decimal as measured: the sign, the whole digits at first and the
+// decimals behind point.
+struct Plain {
+    bool negative;
+    const char *first, *point;
+    int whole, decimals;
+};
+
+// Copied eight bytes at a time, less a sign and leading zeros, with a point
+// behind the whole part and zeros behind the decimals; returns the last.
+static char *copy_nine_decimals(const Plain &d, NineDecimals &fixed) {
+    char *out = fixed.text;
+    *out = '-';
+    out += d.negative;
+    std::memcpy(out, d.first, 8);
+    out += d.whole;
+    *out++ = '.';
+    std::memcpy(out, d.point + 1, 9);
+    std::memcpy(out + d.decimals, "000000000", 9);
+    fixed.length = static_cast<std::uint8_t>(out + 9 - fixed.text);
+    return out + 8;
+}
+
+// More decimals round the copy where the double cannot lie across a tie: it
+// lies within 0.012 units of the ninth decimal from the decimal below 10^5
+// and 0.12 below 10^6, so the next two (at q) decide outside 48-51 and 38-61.
+static bool round_nine_decimals(const char *&p, const char *q, const Plain &d,
+                                NineDecimals &fixed) {
+    const int next =
+        (q[0] - '0') * 10 + (is_digit(static_cast<unsigned char>(q[1])) ? q[1] - '0' : 0);
+    const int band = d.whole < 6 ? 2 : 12;
+    const bool up = next >= 50 + band;
+    for (int n = 8; n == 8; q += n) n = leading_digits(q);
+    if (d.whole > 6 || q - d.first > static_cast<int>(sizeof fixed.source) ||
+        (next >= 50 - band && !up) || (up && std::memcmp(d.point + 1, "999999999", 9) == 0) ||
+        continues_float[static_cast<unsigned char>(*q)])
+        return false; // near a tie, or a carry into the whole part
+    char *last = copy_nine_decimals(d, fixed);
+    while (up && *last == '9') *last-- = '0';
+    *last = static_cast<char>(*last + up);
+    fixed.source_length = static_cast<std::uint8_t>(q - d.first);
+    std::memcpy(fixed.source, d.first, sizeof fixed.source);
+    p = q;
+    return true;
+}
+
+// The field is measured first; only a plain one is taken.
 bool nine_decimals(const char *&p, NineDecimals &fixed) {
     const char *q = p;
     skip_space(q);
-    const bool negative = *q == '-'; // printf keeps the sign of -0
+    Plain d{*q == '-', nullptr, nullptr, 0, 0}; // printf keeps the sign of -0
     if (*q == '-' || *q == '+') ++q;
     while (*q == '0' && is_digit(static_cast<unsigned char>(q[1]))) ++q;
-    const char *first = q;
-    const int whole = leading_digits(q);
-    if (whole == 0 || whole == 8 || (whole == 7 && std::memcmp(q, "8388608", 7) >= 0)) return false;
-    q += whole;
-    const char *point = q;
-    int decimals = 0;
-    if (*q == '.') {
-        decimals = leading_digits(q + 1);
-        if (decimals == 8) decimals += is_digit(static_cast<unsigned char>(q[9]));
-        q += 1 + decimals;
-    }
-    if (is_digit(static_cast<unsigned char>(*q)) || continues_float[static_cast<unsigned char>(*q)])
+    d.first = q;
+    d.whole = leading_digits(q);
+    if (d.whole == 0 || d.whole == 8 || (d.whole == 7 && std::memcmp(q, "8388608", 7) >= 0))
         return false;
-    char *out = fixed.text;
-    *out = '-';
-    out += negative;
-    std::memcpy(out, first, 8);
-    out += whole;
-    *out++ = '.';
-    std::memcpy(out, point + 1, 9);
-    std::memcpy(out + decimals, "000000000", 9);
-    fixed.length = static_cast<std::uint8_t>(out + 9 - fixed.text);
+    q += d.whole;
+    d.point = q;
+    if (*q == '.') {
+        d.decimals = leading_digits(q + 1);
+        if (d.decimals == 8) d.decimals += is_digit(static_cast<unsigned char>(q[9]));
+        q += 1 + d.decimals;
+    }
+    if (continues_float[static_cast<unsigned char>(*q)]) [[unlikely]]
+        return is_digit(static_cast<unsigned char>(*q)) && round_nine_decimals(p, q, d, fixed);
+    copy_nine_decimals(d, fixed);
+    fixed.source_length = 0;
     p = q;
     return true;
 }
 
 double value_of(const NineDecimals &fixed) {
+    if (fixed.source_length) {
+        double v = 0;
+        std::from_chars(fixed.source, fixed.source + fixed.source_length, v);
+        return fixed.text[0] == '-' ? -v : v;
+    }
     static_assert(FLT_EVAL_METHOD == 0, "the division must round once");
     std::uint64_t m = 0;
     for (const char *c = fixed.text; c < fixed.text + fixed.length; ++c)

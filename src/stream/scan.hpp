@@ -19,19 +19,21 @@ bool integer(const char *&p, int &target);     // "%d"
 bool hex_integer(const char *&p, int &target); // "%x"
 
 // The "%.9f" form of a "%lf" field that fixes it by its own text: a plain
-// decimal "[sign]digits[.digits]" with at most nine decimals and a magnitude
-// below 2^23. The double nearest to such a decimal lies within 2^-31 of it,
-// so "%.9f" of that double prints these very digits.
+// decimal "[sign]digits[.digits]" below 2^23 with at most nine decimals, or
+// below 10^6 with more that lie clear of a tie. The double nearest to such a
+// decimal lies within 2^-31 of it, so "%.9f" of it prints these very digits.
 struct NineDecimals {
     // the sign, up to 7 digits, the point and 9 decimals, and room for the
     // digits and zeros that are stored whole behind them
     char text[27] = "0.000000000";
     std::uint8_t length = 11;
+    // where text is rounded: the field less its sign, which the double is made of
+    std::uint8_t source_length = 0;
+    char source[24] = {};
 };
-// Scans such a field into fixed without making a double; false, with p and
-// fixed as they were, for any other field. It loads words that may reach 16
-// bytes past the field's end: the text must have them (every read has, see
-// stream::read_slack).
+// Scans such a field into fixed; false, with p and fixed as they were, for
+// any other field. It loads words that may reach 16 bytes past the field's
+// end: the text must have them (every read has, see stream::read_slack).
 bool nine_decimals(const char *&p, NineDecimals &fixed);
 // The double that "%lf" makes of the field.
 double value_of(const NineDecimals &fixed);

@@ -1,5 +1,7 @@
 #include "selection.hpp"
 
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <iterator>
@@ -31,34 +33,124 @@ void add_number(std::string &s, Random &r, unsigned bound) {
     s += std::to_string(r.next(bound));
 }
 
-void add_coordinates(std::string &s, Random &r, int count) {
-    for (int i = 0; i < count; ++i) {
-        s += ' ';
-        add_number(s, r, 20000);
-        s += '.';
-        add_number(s, r, 1000);
-    }
-}
-
-// Shift_JIS words: room, stair, full-width digits, a trail byte that is "@".
-constexpr std::string_view sjis_words[] = {"\x95\x94\x89\xae", "\x8a\x4b\x92\x69",
-                                           "\x82\x50\x82\x51", "\x83\x40", "\x8e\xba"};
-
-void add_text(std::string &s, Random &r) {
-    const unsigned parts = 1 + r.next(5);
-    for (unsigned i = 0; i < parts; ++i) {
-        switch (r.next(4)) {
-        case 0: s += r.pick(sjis_words); break;
-        case 1: add_number(s, r, 100000); break;
-        case 2: s += "W-"; break;
-        default: s += ' '; break;
-        }
-    }
-}
-
 void add_head_number(std::string &s, Random &r, std::string_view head, unsigned bound) {
     s += head;
     add_number(s, r, bound);
+}
+
+// A number as typed: whole, or with one, two or six decimals.
+void add_typed(std::string &s, Random &r) {
+    s += std::to_string(static_cast<int>(r.next(30000)) - 3000);
+    switch (r.next(4)) {
+    case 0: add_head_number(s, r, ".", 10); break;
+    case 1: add(s, {".", std::to_string(10 + r.next(90))}); break;
+    case 2: add(s, {".", std::to_string(100000 + r.next(900000))}); break;
+    default: break;
+    }
+}
+
+// Appends v as a host writes a double it holds: the shortest text that reads
+// back as it, or with four significant digits in exponent form.
+void add_double(std::string &s, double v, bool exponent) {
+    char text[64];
+    const auto end =
+        exponent ? std::to_chars(text, text + sizeof text, v, std::chars_format::scientific, 3)
+                 : std::to_chars(text, text + sizeof text, v);
+    s.append(text, end.ptr);
+}
+
+// A coordinate the host computed: a division, a rotation or a scaled copy of
+// typed ones, carrying 15 to 17 significant digits.
+double computed(Random &r) {
+    const double typed = static_cast<double>(static_cast<int>(r.next(3000000)) - 300000) / 100;
+    switch (r.next(3)) {
+    case 0: return typed / (3 + r.next(11));
+    case 1: return typed * 0.7071067811865476 + r.next(1000);
+    default: return typed * 1.0000000001 / 0.9144;
+    }
+}
+
+void add_coordinate(std::string &s, Random &r, Numbers numbers) {
+    const unsigned kind = numbers == Numbers::host ? r.next(100) : 99;
+    if (kind < 17) {
+        add_double(s, computed(r), false);
+    } else if (kind < 22) {
+        add_double(s, computed(r) / std::pow(10.0, r.next(8)), true);
+    } else if (kind < 24) {
+        s += r.next(2) ? "-0" : "-0.0";
+    } else if (kind < 27) {
+        add_double(s, computed(r) * 1e5, r.next(2));
+    } else {
+        add_typed(s, r);
+    }
+}
+
+void add_coordinates(std::string &s, Random &r, int count, Numbers numbers) {
+    for (int i = 0; i < count; ++i) {
+        s += ' ';
+        add_coordinate(s, r, numbers);
+    }
+}
+
+// Shift_JIS words: rooms and drawing words, full-width digits, a trail byte
+// that is "@".
+constexpr std::string_view sjis_words[] = {"\x95\x94\x89\xae",
+                                           "\x8a\x4b\x92\x69",
+                                           "\x82\x50\x82\x51",
+                                           "\x83\x40",
+                                           "\x8e\xba",
+                                           "\x8b\x8f\x8a\xd4",
+                                           "\x90\x51\x8e\xba",
+                                           "\x98\x61\x8e\xba",
+                                           "\x97\x6d\x8e\xba",
+                                           "\x91\xe4\x8f\x8a",
+                                           "\x97\x81\x8e\xba",
+                                           "\x8c\xba\x8a\xd6",
+                                           "\x98\x4c\x89\xba",
+                                           "\x8e\xfb\x94\x5b",
+                                           "\x8e\x96\x96\xb1\x8e\xba",
+                                           "\x89\xef\x8b\x63\x8e\xba",
+                                           "\x92\xca\x82\xe8\x90\x63",
+                                           "\x90\x7d\x96\xca\x94\xd4\x8d\x86"};
+constexpr std::string_view floor_area = "\x8f\xb0\x96\xca\x90\xcf";
+constexpr std::string_view square_m = "\x82\x8d\x82\x51"; // full-width m2
+constexpr std::string_view room_no = "\x8d\x86\x8e\xba";
+constexpr std::string_view date_word = "\x93\xfa\x95\x74";
+constexpr std::string_view scale_word = "\x8f\x6b\x8e\xda";
+
+// What a drawing's texts say: room names and numbers, areas, dimensions,
+// dates, scales, grid labels; or a few random words, numbers and blanks.
+void add_text(std::string &s, Random &r) {
+    switch (r.next(9)) {
+    case 0: add(s, {r.pick(sjis_words), " ", std::to_string(101 + r.next(9)), room_no}); break;
+    case 1:
+        add(s, {floor_area, " ", std::to_string(5 + r.next(60)), ".", std::to_string(r.next(100)),
+                square_m});
+        break;
+    case 2: add_number(s, r, 100000); break;
+    case 3:
+        add(s, {date_word, " 20", std::to_string(10 + r.next(20)), "-",
+                std::to_string(1 + r.next(12)), "-", std::to_string(1 + r.next(28))});
+        break;
+    case 4: add(s, {scale_word, " S=1:", std::to_string(50 * (1 + r.next(4)))}); break;
+    case 5:
+        add(s, {"W", std::to_string(600 + 10 * r.next(300)), "xH",
+                std::to_string(1800 + 10 * r.next(60))});
+        break;
+    case 6:
+        add(s, {r.pick(sjis_words), "(", std::string(1, static_cast<char>('A' + r.next(6))), "-",
+                std::to_string(r.next(1000)), ")"});
+        break;
+    default:
+        for (unsigned i = 0, parts = 1 + r.next(5); i < parts; ++i) {
+            switch (r.next(4)) {
+            case 0: s += r.pick(sjis_words); break;
+            case 1: add_number(s, r, 100000); break;
+            case 2: s += "W-"; break;
+            default: s += ' '; break;
+            }
+        }
+    }
 }
 
 void add_setting(std::string &s, Random &r) {
@@ -78,36 +170,40 @@ void add_setting(std::string &s, Random &r) {
 }
 
 // A text record: head, two coordinates, size, angle, quote and text.
-void add_text_record(std::string &s, Random &r) {
+void add_text_record(std::string &s, Random &r, Numbers numbers) {
     s += "ch";
-    add_coordinates(s, r, 2);
-    s += " 3.5 0 \"";
+    add_coordinates(s, r, 2, numbers);
+    add_head_number(s, r, " ", 5);
+    s += ".5 0 \"";
     add_text(s, r);
 }
 
-void add_circle(std::string &s, Random &r) {
+// A circle, or now and then an arc of it.
+void add_circle(std::string &s, Random &r, Numbers numbers) {
     s += "ci";
-    add_coordinates(s, r, 2);
-    add_head_number(s, r, " ", 500);
+    add_coordinates(s, r, 2, numbers);
+    add_head_number(s, r, " ", 1000);
+    if (r.next(3) == 0) add(s, {" 0 ", std::to_string(90 * (1 + r.next(3))), " 1 0"});
 }
 
-void add_realistic_line(std::string &s, Random &r) {
+// A floor plan's mix of record kinds.
+void add_realistic_line(std::string &s, Random &r, Numbers numbers) {
     const unsigned kind = r.next(100);
-    if (kind < 35) {
-        add_coordinates(s, r, 4); // a line element
-    } else if (kind < 65) {
-        add_text_record(s, r);
-    } else if (kind < 75) {
-        add_circle(s, r);
-    } else if (kind < 85) {
+    if (kind < 38) {
+        add_coordinates(s, r, 4, numbers); // a line element
+    } else if (kind < 73) {
+        add_text_record(s, r, numbers);
+    } else if (kind < 81) {
+        add_circle(s, r, numbers);
+    } else if (kind < 89) {
         add_setting(s, r);
-    } else if (kind < 90) {
+    } else if (kind < 92) {
         s += "pt";
-        add_coordinates(s, r, 2);
-    } else if (kind < 93) {
+        add_coordinates(s, r, 2, numbers);
+    } else if (kind < 94) {
         add_head_number(s, r, "hp", 4);
-        add_coordinates(s, r, 2);
-    } else if (kind < 96) {
+        add_coordinates(s, r, 2, numbers);
+    } else if (kind < 97) {
         s += "# ";
         add_text(s, r);
     } else if (kind < 98) {
@@ -299,19 +395,35 @@ void add_line(std::string &s, Random &r, Mix mix) {
     } else if (mix.odd && r.next(3) == 0) {
         add_odd_line(s, r);
     } else {
-        add_realistic_line(s, r);
+        add_realistic_line(s, r, mix.numbers);
     }
 }
 
 } // namespace
 
 std::string selection(std::size_t lines, unsigned seed, Mix mix) {
+    // What a host writes first: the tables of settings, then the current ones.
+    constexpr std::string_view head[] = {
+        "hq",
+        "hs 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100 100",
+        "hcw 2 2.5 3 3.5 4 5 6 7 8 10",
+        "hch 2 2.5 3 3.5 4 5 6 7 8 10",
+        "hcd 0 0 0.5 0.5 0.5 1 1 1 1 2",
+        "hcc 1 1 1 2 2 2 3 3 3 4",
+        "lg0",
+        "ly0",
+        "lt1",
+        "lc1",
+        "pn1",
+        "cn0 3.5 3.5 0.5 1"};
     Random r{seed};
     std::string s;
     s.reserve(lines * 40);
     for (std::size_t i = 0; i < lines; ++i) {
         if (i == 0 && !(mix.odd && r.next(4) == 0))
             s += "hq";
+        else if (i > 0 && i < std::size(head) && !mix.odd)
+            s += head[i];
         else
             add_line(s, r, mix);
         const bool unended = mix.odd && i + 1 == lines && r.next(3) == 0;

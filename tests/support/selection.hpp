@@ -1,12 +1,24 @@
-// Generated selections: a realistic mix of every record kind for the tests
-// that need size, and with Mix::odd every oddity a host never writes, for
-// the differential guard.
+// Generated selections: a floor plan's realistic mix of every record kind
+// after the tables a host writes first, for the tests that need size and for
+// the benchmark (bench-gen), and with Mix::odd every oddity a host never
+// writes, for the differential guard.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
 namespace support {
+
+// How coordinates are written.
+enum class Numbers {
+    // as typed: whole, or with one, two or six decimals
+    typed,
+    // as hosts write the doubles they hold: besides typed ones, about one in
+    // six computed with 15 to 17 significant digits (-47713.92050671277), one
+    // in twenty in exponent form (3.643e+04), some negative zeros and some
+    // magnitudes beyond 10^6
+    host,
+};
 
 struct Mix {
     // About one line in 500 is 300 bytes (two line reads), so that the line
@@ -18,6 +30,7 @@ struct Mix {
     // beyond their bounds, every hand-point form, fields that do not scan;
     // LF and CR CR LF line ends, and perhaps no line end on the last line.
     bool odd = false;
+    Numbers numbers = Numbers::typed;
 };
 
 // Exactly `lines` physical lines, the first "hq"; repeatable for a seed.

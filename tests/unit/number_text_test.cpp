@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 
 #include "stream/format.hpp"
 #include "stream/scan.hpp"
+#include "support/read_slack.hpp"
 
 namespace {
 
@@ -131,7 +133,16 @@ std::vector<std::string> field_texts() {
         "833245305271840092.2", "539295.9896160532161", "594441500608.3986019",
         "124.6623673362991983", "469623.7726205381115", "178234058090.114916",
         // a %x field of all 64 bits whose last digit the overflow test must let in
-        "fffffffffffffff0"};
+        "fffffffffffffff0",
+        // a record's "%.9f" from the text: ties at the ninth decimal both ways, the
+        // bounds of the claim, 17 and 19 significant digits, exponent forms
+        "0.0000000005", "-2.0000000025", "0.00000000149999999999", "0.0000000015000000000001",
+        "4503599627370494e-9", "4503599627370495e-9", "4503599.627370495", "8388607.9999999995",
+        "-12345.678901234567", "1234.567890123456789", "+00012.3456789012345678e-3", "3.643e+04",
+        "1e-05", "-0e-400", "-2.842170943040401e-14", "2.2250738585072014e-308", "4.9e-324",
+        "1.8e10", "18446744073.709551615", "18446744073.709551616", "9007199.2547409915",
+        "99999.9999999995200", "1.1999999995200", "999999.12345678962", "999999.12345678961",
+        "-12345.678901234517", "1.12345678912345678912345", "-0.0000000005200"};
     std::mt19937_64 gen(7);
     char buf[64];
     const char *const forms[] = {"%.17g", "%.3f", "%.9f", "%e", "%a", "%.0f", "%g"};
@@ -147,6 +158,102 @@ std::vector<std::string> field_texts() {
         for (const char *behind : {"", " ", " 7", "x", ".", "e", "-", "\"A"})
             texts.push_back(t + behind);
     return texts;
+}
+
+// What a record makes of a field: "%.9f" from its text where it can, from its
+// double otherwise; then the bytes it took and the double's bits. Its fixed
+// holds what the fields before left, as a record's numbers do.
+std::string record_number(const std::string &text, stream::scan::NineDecimals &fixed) {
+    const std::string field = support::with_read_slack(text);
+    const char *p = field.c_str();
+    double v = 0;
+    char buf[stream::fixed_room];
+    std::string printed;
+    if (stream::scan::nine_decimals(p, fixed)) {
+        printed.assign(fixed.text, fixed.length);
+        v = stream::scan::value_of(fixed);
+    } else if (stream::scan::real(p, v)) {
+        printed.assign(buf, stream::write_fixed(buf, v, 9));
+    } else {
+        return "no field";
+    }
+    return printed + " " + std::to_string(p - field.c_str()) + " " + std::to_string(bits(v));
+}
+
+// The same from sscanf's "%lf" and printf's "%.9f".
+std::string printf_number(const std::string &text) {
+    double v = 0;
+    int used = 0;
+    char printed[400];
+    if (std::sscanf(text.c_str(), "%lf%n", &v, &used) != 1) return "no field";
+    std::snprintf(printed, sizeof printed, "%.9f", v);
+    return printed + (" " + std::to_string(used)) + " " + std::to_string(bits(v));
+}
+
+void expect_record_numbers_as_printf(const std::vector<std::string> &texts) {
+    int mismatches = 0;
+    stream::scan::NineDecimals fixed;
+    for (const auto &text : texts) {
+        const std::string got = record_number(text, fixed);
+        if (got != printf_number(text) && ++mismatches <= 10)
+            ADD_FAILURE() << "\"" << text << "\": " << got << " for " << printf_number(text);
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(NumberText, RecordNumbersPrintAsPrintfOfTheirDouble) {
+    expect_record_numbers_as_printf(field_texts());
+}
+
+// The digits of a random decimal, some significant digits long.
+std::string random_digits(std::mt19937_64 &gen, int count) {
+    std::string d = std::to_string(1 + gen() % 9);
+    while (static_cast<int>(d.size()) < count) d += static_cast<char>('0' + gen() % 10);
+    return d;
+}
+
+// A field as hosts and others write one: short typed values, shortest
+// round-trips of computed doubles, exponent forms, up to 19 significant
+// digits with the point anywhere, values next to a tie at the ninth
+// decimal; with signs and leading zeros now and then.
+std::string random_field(std::mt19937_64 &gen) {
+    char buf[64];
+    const double computed = static_cast<double>(gen() >> 11) / 9007199254740992.0 *
+                            std::pow(10.0, static_cast<int>(gen() % 24) - 14);
+    std::string body;
+    switch (gen() % 6) {
+    case 0: body = std::to_string(gen() % 100000) + "." + std::to_string(gen() % 1000); break;
+    case 1: body.assign(buf, std::to_chars(buf, buf + sizeof buf, computed).ptr); break;
+    case 2:
+        std::snprintf(buf, sizeof buf, "%.*e", static_cast<int>(gen() % 17), computed);
+        body = buf;
+        break;
+    case 3: {
+        body = random_digits(gen, 1 + static_cast<int>(gen() % 19));
+        body.insert(gen() % body.size() + 1, ".");
+        break;
+    }
+    default: // nine decimals, then a tie, just below or just above one
+        body = std::to_string(gen() % 5000000) + "." + random_digits(gen, 9).substr(0, 9) +
+               (gen() % 2 ? "5" : "4999999") + (gen() % 2 ? "" : "1");
+    }
+    const char *const signs[] = {"", "", "-", "+", "-00", "0"};
+    return signs[gen() % std::size(signs)] + body;
+}
+
+// 10^7 fields make the full comparison; CI takes the default.
+TEST(NumberText, RandomRecordNumbersPrintAsPrintfOfTheirDouble) {
+    const char *count = std::getenv("DIGIT_TINT_NUMBER_FIELDS");
+    const long fields = count ? std::atol(count) : 200000;
+    std::mt19937_64 gen(30);
+    std::vector<std::string> texts;
+    for (long i = 0; i < fields; ++i) {
+        texts.push_back(random_field(gen));
+        if (texts.size() == 100000 || i + 1 == fields) {
+            expect_record_numbers_as_printf(texts);
+            texts.clear();
+        }
+    }
 }
 
 // One scan checked against sscanf with the same conversion.

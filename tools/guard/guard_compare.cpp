@@ -228,7 +228,7 @@ const std::pair<const char *, Producer> families[] = {
     {"large",
      [](const Options &o, const guard::Visit &visit) {
          guard::large_inputs(o.seed, visit);
-         return std::string("  (5 selections x 7 trace levels)");
+         return std::string("  (6 selections x 7 trace levels)");
      }},
 };
 

@@ -133,8 +133,9 @@ void generated_inputs(int count, unsigned seed, const Visit &visit) {
     for (int i = 0; i < count; ++i) {
         const unsigned selection_seed = seed * 1000003u + static_cast<unsigned>(i);
         std::mt19937 r(selection_seed);
-        const std::string selection =
-            support::selection(line_count(r), selection_seed, {.long_lines = false, .odd = true});
+        const auto numbers = i % 2 ? support::Numbers::host : support::Numbers::typed;
+        const std::string selection = support::selection(
+            line_count(r), selection_seed, {.long_lines = false, .odd = true, .numbers = numbers});
         every_level(r, "generated #" + std::to_string(i) + " (seed " + std::to_string(seed) + ")",
                     placed(r, selection), visit);
     }
@@ -146,6 +147,8 @@ void large_inputs(unsigned seed, const Visit &visit) {
     for (int i = 0; i < 115; ++i) worst_text += "1a";
     const std::pair<std::string, std::string> large[] = {
         {"150000 realistic lines", support::selection(150000, seed)},
+        {"150000 realistic lines, numbers as hosts write them",
+         support::selection(150000, seed, {.numbers = support::Numbers::host})},
         {"120000 lines, some longer than one read",
          support::selection(120000, seed, {.long_lines = true, .odd = false})},
         {"20000 odd lines", support::selection(20000, seed, {.long_lines = false, .odd = true})},
