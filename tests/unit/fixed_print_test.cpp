@@ -138,19 +138,19 @@ TEST_P(NineDecimals, OnlyPlainDecimalsBelowTwoToTheTwentyThreeFixThem) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, NineDecimals,
-    testing::Values(FieldCase{"14200.322760", "14200.322760000"},
-                    FieldCase{" -3.5 ", "-3.500000000"}, FieldCase{"+7", "7.000000000"},
-                    FieldCase{"007.250", "7.250000000"}, FieldCase{"-0", "-0.000000000"},
-                    FieldCase{"-000.5", "-0.500000000"}, FieldCase{"5.", "5.000000000"},
-                    FieldCase{"0.000000001", "0.000000001"},
-                    FieldCase{"8388607.999999999", "8388607.999999999"},
-                    FieldCase{"1\"x", "1.000000000"}, FieldCase{"1\xBA", "1.000000000"},
-                    FieldCase{"25\xC0\xC0", "25.000000000"}, FieldCase{"8388608", nullptr},
-                    FieldCase{"-8388608.5", nullptr}, FieldCase{"99999999", nullptr},
-                    FieldCase{"1.0000000001", nullptr}, FieldCase{"1e5", nullptr},
-                    FieldCase{"5.e1", nullptr}, FieldCase{"1.5.3", nullptr},
-                    FieldCase{".5", nullptr}, FieldCase{"0x10", nullptr}, FieldCase{"inf", nullptr},
-                    FieldCase{"12345678901234567890", nullptr}));
+    testing::Values(
+        FieldCase{"14200.322760", "14200.322760000"}, FieldCase{" -3.5 ", "-3.500000000"},
+        FieldCase{"+7", "7.000000000"}, FieldCase{"007.250", "7.250000000"},
+        FieldCase{"-0", "-0.000000000"}, FieldCase{"-000.5", "-0.500000000"},
+        FieldCase{"5.", "5.000000000"}, FieldCase{"0.000000001", "0.000000001"},
+        FieldCase{"8388607.999999999", "8388607.999999999"}, FieldCase{"1\"x", "1.000000000"},
+        FieldCase{"1\xBA", "1.000000000"}, FieldCase{"25\xC0\xC0", "25.000000000"},
+        FieldCase{"12:5", "12.000000000"}, FieldCase{"3/4", "3.000000000"},
+        FieldCase{"8388608", nullptr}, FieldCase{"-8388608.5", nullptr},
+        FieldCase{"99999999", nullptr}, FieldCase{"1.0000000001", nullptr},
+        FieldCase{"1e5", nullptr}, FieldCase{"1.5E3", nullptr}, FieldCase{"5.e1", nullptr},
+        FieldCase{"1.5.3", nullptr}, FieldCase{".5", nullptr}, FieldCase{"0x10", nullptr},
+        FieldCase{"inf", nullptr}, FieldCase{"12345678901234567890", nullptr}));
 
 TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
     stream::scan::NineDecimals n;
