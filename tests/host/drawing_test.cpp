@@ -104,6 +104,7 @@ struct DrawingCase {
     std::vector<std::string> switches;
     const char *legend; // the pens it lists
     std::size_t dots;
+    const char *frame = nullptr; // the plan's viewBox, where checked
 };
 
 // gtest names a case by its title.
@@ -141,6 +142,9 @@ TEST_P(Drawings, LegendListsThePensUsedAndPointsAreDots) {
     EXPECT_EQ(legend_pens(svg), c.legend) << svg;
     EXPECT_EQ(count(svg, "<circle class=\"point\""), c.dots) << svg;
     EXPECT_EQ(count(svg, "no marked digits"), std::string(c.legend).empty() ? 1u : 0u);
+    if (c.frame) {
+        EXPECT_NE(svg.find(std::string("viewBox=\"") + c.frame + "\""), std::string::npos) << svg;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,7 +154,14 @@ INSTANTIATE_TEST_SUITE_P(
         DrawingCase{"pen_3", "ch 0 0 1 0 \"A1\r\n", {"/k3"}, "pen 3", 0},
         DrawingCase{"no_digits", "ch 0 0 1 0 \"AB\r\npt 1 1\r\npt 2 2\r\n", {}, "", 2},
         // a point without both numbers is not drawn
-        DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1}),
+        DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1},
+        // the frame takes in a label that runs past the geometry
+        DrawingCase{"label_past_the_geometry",
+                    " 0 0 10 0\r\nch 10 0 1 0 \"ROOM101-B\r\n",
+                    {},
+                    "pen 5",
+                    0,
+                    "-1.448 -1.670222 14.096 3.118222"}),
     host_test::by_title<DrawingCase>);
 
 } // namespace
