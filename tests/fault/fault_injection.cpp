@@ -46,6 +46,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -249,30 +250,40 @@ struct Expected {
     bool keeps_selection = false; // JWC_TEMP.TXT holds the selection at the end
 };
 
+// Whether file holds bytes, compared a block at a time: no copy of a large
+// file is made for it.
+bool file_holds(const fs::path &file, const std::string &bytes) {
+    std::ifstream f(file, std::ios::binary);
+    char block[65536];
+    std::size_t at = 0;
+    while (f.read(block, sizeof block) || f.gcount() > 0) {
+        const auto n = static_cast<std::size_t>(f.gcount());
+        if (at + n > bytes.size() || bytes.compare(at, n, block, n) != 0) return false;
+        at += n;
+    }
+    return f.is_open() && !f.bad() && at == bytes.size();
+}
+
 // What a run left in its directory: the size of every regular file (links
-// not followed), the bytes of those of a size looked for, and the names of
-// everything else.
+// not followed) and the names of everything else.
 struct Left {
+    fs::path dir;
     std::map<std::string, std::uintmax_t> sizes;
-    std::map<std::string, std::string> files;
     std::vector<std::string> others;
     bool holds(const std::string &name, const std::string &bytes) const {
-        const auto f = files.find(name);
-        return f != files.end() && f->second == bytes;
+        const auto f = sizes.find(name);
+        return f != sizes.end() && f->second == bytes.size() && file_holds(dir / name, bytes);
     }
 };
 
-Left left_in(const fs::path &dir, const std::set<std::uintmax_t> &looked_for) {
-    Left left;
+Left left_in(const fs::path &dir) {
+    Left left{dir, {}, {}};
     for (const auto &entry : fs::directory_iterator(dir)) {
         const std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || entry.is_symlink()) {
+        if (!entry.is_regular_file() || entry.is_symlink())
             left.others.push_back(name);
-            continue;
-        }
-        left.sizes[name] = entry.file_size();
-        if (looked_for.count(entry.file_size()))
-            left.files[name] = support::read_file(entry.path());
+        else
+            left.sizes[name] = entry.file_size();
     }
     return left;
 }
@@ -311,7 +322,7 @@ class Runner {
         return finish(place);
     }
     Verdict judge(const Place &place, const support::Exit &e, bool message_write_failed,
-                  std::string &left) const;
+                  Left &left) const;
     std::string what_is_left(const Left &left) const;
 
     fs::path tool_, strace_;
@@ -388,10 +399,8 @@ std::string Runner::what_is_left(const Left &left) const {
 }
 
 Verdict Runner::judge(const Place &place, const support::Exit &e, bool message_write_failed,
-                      std::string &what_left) const {
-    const Left left = left_in(
-        place.dir, {x_.selection.size(), x_.result.size(), x_.older.size(), x_.stale.size()});
-    what_left = what_is_left(left);
+                      Left &left) const {
+    left = left_in(place.dir);
     std::error_code ec;
     if (!fs::is_regular_file(fs::symlink_status(place.sentinel, ec)) ||
         support::read_file(place.sentinel) != sentinel_bytes)
@@ -460,11 +469,11 @@ Counts Runner::check(std::size_t show) {
     // The listing, with the case's files beside the selection.
     prepare(first, false);
     const support::Exit listed = run_tool(first, {"-e", std::string("trace=") + file_calls});
-    std::string left;
+    Left left;
     if (judge(first, listed, false, left) != success)
         fail(std::string(case_.name) + ": the run under strace did not succeed (status " +
              std::to_string(listed.status) + ", " + listed.not_started_why + listed.err +
-             "; left " + left + ")");
+             "; left " + what_is_left(left) + ")");
     const std::vector<Call> calls = read_trace(first.trace);
     const std::vector<std::size_t> chosen = calls_to_fail(calls, case_.thin_repeats);
 
@@ -514,7 +523,7 @@ Counts Runner::check(std::size_t show) {
                     verdict_names[v], call.name.c_str(), when.c_str(),
                     call.args.substr(0, 48).c_str(), error, e.status,
                     e.timed_out ? " (killed at the time limit)" : "",
-                    e.err.substr(0, e.err.find('\n')).c_str(), left.c_str());
+                    e.err.substr(0, e.err.find('\n')).c_str(), what_is_left(left).c_str());
     }
     return counts;
 }
