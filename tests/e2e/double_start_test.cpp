@@ -126,6 +126,16 @@ support::Command pair_command(const fs::path &dir, const Way &way) {
     return c;
 }
 
+// Why another user cannot run the tool in a scratch directory of the
+// unreadable way's modes, or "" where it can.
+std::string unreachable_scratch(const Way &way) {
+    if (way.lock != Lock::unreadable_dir) return "";
+    const support::ScratchDir probe("double-start-reach");
+    fs::permissions(probe.path(),
+                    fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    return e2e::unreachable_by(nobody, probe.path());
+}
+
 // Starts two runs in one fresh directory, the second at a random moment of
 // the first one's run: its start, its take-over, its work or its hand-back.
 Outcome start_twice(const std::string &input, const Expected &expected, const Way &way,
@@ -186,6 +196,7 @@ class DoubleStart : public testing::TestWithParam<std::tuple<std::size_t, Way>> 
 TEST_P(DoubleStart, NeverHandsBackWhatTheOtherRunWrote) {
     const auto &[lines, way] = GetParam();
     if (!possible(way)) GTEST_SKIP() << "this lock cannot be taken away here";
+    if (const std::string why = unreachable_scratch(way); !why.empty()) GTEST_SKIP() << why;
     const std::string input = support::selection(lines, 11);
     const Expected expected = expected_results(input);
     std::mt19937 random(static_cast<unsigned>(lines));

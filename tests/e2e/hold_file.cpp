@@ -10,8 +10,10 @@
 // NAME, or that name where NAME is "*". (Windows matches patterns more
 // widely: "JWC_TEMP.$$$.*" matches "JWC_TEMP.$$$" itself.) READY is created once
 // NAME is held, or once it is waited for, so that the test knows when to
-// start the tool. Status 0 once NAME was held for the whole time; 2 where it
-// could not be opened; 3 where nothing matched AFTER within half a minute.
+// start the tool. With AFTER it prints "too late" where the name it found was
+// gone once NAME was held (the run was past the file already), else "in
+// place". Status 0 once NAME was held for the whole time; 2 where it could
+// not be opened; 3 where nothing matched AFTER within half a minute.
 #include <windows.h>
 
 #include <cstdio>
@@ -55,15 +57,20 @@ int main(int argc, char **argv) {
         return 1;
     }
     const DWORD ms = static_cast<DWORD>(std::strtoul(argv[1], nullptr, 10));
-    std::string name = argv[2];
+    std::string name = argv[2], found;
     if (argc == 5) {
-        std::string found;
         if (!create_ready(argv[3]) || !wait_for(argv[4], found)) return 3;
         if (name == "*") name = found;
     }
     // Shared for reading and writing, so that a writer keeps writing.
     const HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (argc == 5) {
+        std::printf("%s\n", GetFileAttributesA(found.c_str()) == INVALID_FILE_ATTRIBUTES
+                                ? "too late"
+                                : "in place");
+        std::fflush(stdout);
+    }
     if (h == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "hold_file: cannot open %s (%lu)\n", name.c_str(), GetLastError());
         return 2;

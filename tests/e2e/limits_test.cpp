@@ -39,8 +39,13 @@ TEST(LineLimit, ExactlyTheLimitIsProcessed) {
     const e2e::Outcome o = run_on(input);
     ASSERT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.files.size(), 1u);
-    EXPECT_SAME_BYTES(o.files.at("JWC_TEMP.TXT"),
-                      repeat_lines(text_out("R^$51"), 150000) + closing_default);
+    const std::string body = repeat_lines(text_out("R^$51"), 150000);
+    EXPECT_SAME_BYTES(o.files.at("JWC_TEMP.TXT"), body + closing_default);
+    // a trace level counts the lines before it writes: not one too many either
+    const e2e::Outcome traced = run_on(input, {"/t1"});
+    ASSERT_EQ(traced.status, 0) << traced.err;
+    EXPECT_EQ(traced.files.size(), 2u);
+    EXPECT_EQ(traced.files.at("JWC_TEMP.$$$").compare(0, body.size(), body), 0);
 }
 
 // A normal run learns the count as it reads, a trace level counts first:

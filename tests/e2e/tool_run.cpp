@@ -92,6 +92,21 @@ std::vector<std::string> failing_calls(const std::string &inject) {
             "--"};
 }
 
+std::string unreachable_by(unsigned user, const fs::path &dir) {
+    support::Command c;
+    c.argv = {"/bin/sh",
+              "-c",
+              "test -x \"$1\" || echo \"$1\"; cd \"$2\" || echo \"$2\"",
+              "sh",
+              command({}).back(),
+              dir.string()};
+    c.as_user = user;
+    const support::Exit e = support::run(c);
+    if (e.status != 0 || !e.out.empty())
+        return "user " + std::to_string(user) + " cannot reach " + e.out + e.not_started_why;
+    return "";
+}
+
 bool can_fail_calls() {
     return !tool_ignores_case() && std::system("strace -qq -o /dev/null true 2>/dev/null") == 0;
 }

@@ -54,6 +54,11 @@ bool can_fail_calls();
 support::Command tool_command(const std::filesystem::path &dir,
                               const std::vector<std::string> &args);
 
+// Why user cannot run the tool in dir, or "" where it can: the tool and dir
+// must be reachable through every folder above them, which a clone or a
+// scratch folder inside a folder of mode 0700 is not.
+std::string unreachable_by(unsigned user, const std::filesystem::path &dir);
+
 // The status run_tool reports when the tool could not be started at all.
 constexpr int not_started = support::not_started;
 

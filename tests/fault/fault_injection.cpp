@@ -22,7 +22,11 @@
 // a silent refusal, a hang (the run is killed after a few seconds), or a
 // change beside the run's directory (a sentinel file and the entries there).
 //
-// Usage: fault_injection TOOL [--strace PATH] [--show N] [CASE...]
+// A failed close of the run's own work file leaves its bytes written, but
+// what the file holds is then unknown: there only a refusal will do.
+//
+// Usage: fault_injection TOOL [--strace PATH] [--show N] [--jobs N] [CASE...]
+// Runs N injected runs at once (default 4), each in a directory of its own.
 // Prints the counts per selection and in total and the first N findings of
 // each selection (default 5); status 0 without findings, 1 with findings, 2
 // when it could not do its work.
@@ -42,7 +46,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -244,25 +250,85 @@ struct Expected {
     bool keeps_selection = false; // JWC_TEMP.TXT holds the selection at the end
 };
 
+// Whether file holds bytes, compared a block at a time: no copy of a large
+// file is made for it.
+bool file_holds(const fs::path &file, const std::string &bytes) {
+    std::ifstream f(file, std::ios::binary);
+    char block[65536];
+    std::size_t at = 0;
+    while (f.read(block, sizeof block) || f.gcount() > 0) {
+        const auto n = static_cast<std::size_t>(f.gcount());
+        if (at + n > bytes.size() || bytes.compare(at, n, block, n) != 0) return false;
+        at += n;
+    }
+    return f.is_open() && !f.bad() && at == bytes.size();
+}
+
+// What a run left in its directory: the size of every regular file (links
+// not followed) and the names of everything else.
+struct Left {
+    fs::path dir;
+    std::map<std::string, std::uintmax_t> sizes;
+    std::vector<std::string> others;
+    bool holds(const std::string &name, const std::string &bytes) const {
+        const auto f = sizes.find(name);
+        return f != sizes.end() && f->second == bytes.size() && file_holds(dir / name, bytes);
+    }
+};
+
+Left left_in(const fs::path &dir) {
+    Left left{dir, {}, {}};
+    for (const auto &entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (!entry.is_regular_file() || entry.is_symlink())
+            left.others.push_back(name);
+        else
+            left.sizes[name] = entry.file_size();
+    }
+    return left;
+}
+
+// Where one run takes place: its directory, a sentinel beside it that no run
+// may touch, and strace's output. Injected runs go on in several places at
+// once, each started after the one before it in that place was judged.
+struct Place {
+    fs::path base, dir, sentinel, trace;
+    std::unique_ptr<support::Process> run;
+    std::size_t job = 0;
+};
+
 class Runner {
   public:
-    Runner(fs::path tool, fs::path strace, const Case &c, const support::ScratchDir &scratch)
-        : tool_(std::move(tool)), strace_(std::move(strace)), case_(c), scratch_(scratch),
-          dir_(scratch / "run"), sentinel_(scratch / "sentinel.txt"),
-          trace_(scratch / "calls.trace") {}
+    Runner(fs::path tool, fs::path strace, const Case &c, const support::ScratchDir &scratch,
+           std::size_t places)
+        : tool_(std::move(tool)), strace_(std::move(strace)), case_(c),
+          selection_file_(scratch / "selection"), places_(places) {
+        for (Place &place : places_) {
+            place.base = scratch / ("place" + std::to_string(&place - places_.data()));
+            place.dir = place.base / "run";
+            place.sentinel = place.base / "sentinel.txt";
+            place.trace = place.base / "calls.trace";
+        }
+    }
 
     Counts check(std::size_t show);
 
   private:
-    void prepare(bool fresh) const;
-    support::Exit run_tool(const std::vector<std::string> &strace_options) const;
-    Verdict judge(const support::Exit &e, bool message_write_failed, std::string &left) const;
-    std::string what_is_left() const;
+    void prepare(const Place &place, bool fresh) const;
+    void start(Place &place, const std::vector<std::string> &strace_options) const;
+    support::Exit finish(Place &place) const;
+    support::Exit run_tool(Place &place, const std::vector<std::string> &strace_options) const {
+        start(place, strace_options);
+        return finish(place);
+    }
+    Verdict judge(const Place &place, const support::Exit &e, bool message_write_failed,
+                  Left &left) const;
+    std::string what_is_left(const Left &left) const;
 
     fs::path tool_, strace_;
     const Case &case_;
-    const support::ScratchDir &scratch_;
-    fs::path dir_, sentinel_, trace_;
+    fs::path selection_file_;
+    std::vector<Place> places_;
     Expected x_;
 };
 
@@ -273,32 +339,38 @@ void fail(const std::string &why) {
 }
 
 // The run's directory afresh: the selection, and what the case puts beside it.
-void Runner::prepare(bool fresh) const {
-    support::make_removable(dir_);
-    fs::remove_all(dir_);
-    fs::create_directory(dir_);
-    support::write_file(dir_ / exchange::host_name, x_.selection);
+void Runner::prepare(const Place &place, bool fresh) const {
+    support::make_removable(place.dir);
+    fs::remove_all(place.dir);
+    fs::create_directory(place.dir);
+    fs::copy_file(selection_file_, place.dir / exchange::host_name);
     if (fresh) return;
-    if (case_.older_exchange_file) support::write_file(dir_ / exchange::exchange_name, x_.older);
-    if (case_.stale_work_file) support::write_file(dir_ / work_name, x_.stale);
+    if (case_.older_exchange_file)
+        support::write_file(place.dir / exchange::exchange_name, x_.older);
+    if (case_.stale_work_file) support::write_file(place.dir / work_name, x_.stale);
 }
 
-support::Exit Runner::run_tool(const std::vector<std::string> &strace_options) const {
+void Runner::start(Place &place, const std::vector<std::string> &strace_options) const {
     support::Command c;
-    c.cwd = dir_;
+    c.cwd = place.dir;
     c.timeout = run_limit;
     if (!strace_options.empty()) {
-        c.argv = {strace_.string(), "-f", "-qq", "-e", "signal=none", "-o", trace_.string()};
+        c.argv = {strace_.string(), "-f", "-qq", "-e", "signal=none", "-o", place.trace.string()};
         c.argv.insert(c.argv.end(), strace_options.begin(), strace_options.end());
     }
     c.argv.push_back(tool_.string());
     c.argv.insert(c.argv.end(), case_.switches.begin(), case_.switches.end());
-    support::Exit e = support::run(c);
-    if (e.timed_out && !strace_options.empty()) {
+    place.run = std::make_unique<support::Process>(c);
+}
+
+support::Exit Runner::finish(Place &place) const {
+    support::Exit e = place.run->wait();
+    place.run.reset();
+    if (e.timed_out) {
         // Killing strace detaches the tool and lets it run on: it is ended
         // here by the pid strace wrote at its execve.
         Call first;
-        const std::string text = fs::exists(trace_) ? support::read_file(trace_) : "";
+        const std::string text = fs::exists(place.trace) ? support::read_file(place.trace) : "";
         const int pid = std::atoi(text.c_str());
         if (pid > 1 && parse_line(text.substr(0, text.find('\n')), first) && first.name == "execve")
             ::kill(pid, SIGKILL);
@@ -306,55 +378,48 @@ support::Exit Runner::run_tool(const std::vector<std::string> &strace_options) c
     return e;
 }
 
-bool holds(const fs::path &file, const std::string &bytes) {
-    std::error_code ec;
-    return fs::is_regular_file(fs::symlink_status(file, ec)) && support::read_file(file) == bytes;
-}
-
 // The files of the run's directory, each named with its size and, where it
 // is one of them, what it holds.
-std::string Runner::what_is_left() const {
-    std::string left;
-    for (const auto &entry : fs::directory_iterator(dir_)) {
-        const std::string name = entry.path().filename().string();
-        left += left.empty() ? "" : ", ";
-        left += name;
-        if (!entry.is_regular_file()) {
-            left += " (not a file)";
-            continue;
-        }
-        const std::string bytes = support::read_file(entry.path());
-        std::string what = std::to_string(bytes.size()) + " bytes";
-        if (bytes == x_.selection)
+std::string Runner::what_is_left(const Left &left) const {
+    std::string names;
+    for (const std::string &name : left.others)
+        names += (names.empty() ? "" : ", ") + name + " (not a file)";
+    for (const auto &[name, size] : left.sizes) {
+        std::string what = std::to_string(size) + " bytes";
+        if (left.holds(name, x_.selection))
             what = "the selection";
-        else if (bytes == x_.result)
+        else if (left.holds(name, x_.result))
             what = "the result";
-        else if (case_.older_exchange_file && bytes == x_.older)
+        else if (case_.older_exchange_file && left.holds(name, x_.older))
             what = "the older exchange file";
-        else if (case_.stale_work_file && bytes == x_.stale)
+        else if (case_.stale_work_file && left.holds(name, x_.stale))
             what = "the stale work file";
-        left += " (" + what + ")";
+        names += (names.empty() ? "" : ", ") + name + " (" + what + ")";
     }
-    return left.empty() ? "nothing" : left;
+    return names.empty() ? "nothing" : names;
 }
 
-Verdict Runner::judge(const support::Exit &e, bool message_write_failed, std::string &left) const {
-    left = what_is_left();
-    if (!holds(sentinel_, sentinel_bytes)) return outside;
+Verdict Runner::judge(const Place &place, const support::Exit &e, bool message_write_failed,
+                      Left &left) const {
+    left = left_in(place.dir);
+    std::error_code ec;
+    if (!fs::is_regular_file(fs::symlink_status(place.sentinel, ec)) ||
+        support::read_file(place.sentinel) != sentinel_bytes)
+        return outside;
     std::set<std::string> beside;
-    for (const auto &entry : fs::directory_iterator(scratch_.path()))
+    for (const auto &entry : fs::directory_iterator(place.base))
         beside.insert(entry.path().filename().string());
     if (beside != std::set<std::string>{"run", "sentinel.txt", "calls.trace"}) return outside;
     if (e.timed_out) return hang;
     const bool has_selection =
         std::any_of(std::begin(exchange_names), std::end(exchange_names),
-                    [&](const char *n) { return holds(dir_ / n, x_.selection); });
+                    [&](const char *n) { return left.holds(n, x_.selection); });
     // 0 says "handed back" (or left at a trace level), 1 says "past the line
     // limit, the overflow line is in the work file": either claims a result.
     if (e.status == 0 || e.status == 1) {
         const bool whole =
-            e.status == x_.status && e.out == x_.out && holds(dir_ / x_.result_name, x_.result) &&
-            (!x_.keeps_selection || holds(dir_ / exchange::exchange_name, x_.selection));
+            e.status == x_.status && e.out == x_.out && left.holds(x_.result_name, x_.result) &&
+            (!x_.keeps_selection || left.holds(exchange::exchange_name, x_.selection));
         return whole ? success : false_success;
     }
     if (!has_selection) return lost_selection;
@@ -362,16 +427,35 @@ Verdict Runner::judge(const support::Exit &e, bool message_write_failed, std::st
     return refusal;
 }
 
+// Whether calls[i] closes or flushes the run's own work file. Where that
+// fails, what the file holds is unknown whatever its bytes look like
+// afterwards: the run must refuse.
+bool ends_the_result(const std::vector<Call> &calls, std::size_t i) {
+    const Call &c = calls[i];
+    if (c.name != "close" && c.name != "fsync" && c.name != "fdatasync") return false;
+    for (std::size_t j = i; j-- > 0;)
+        if ((calls[j].name == "openat" || calls[j].name == "open") &&
+            std::atoi(calls[j].result.c_str()) == c.fd)
+            return calls[j].args.find("\"JWC_TEMP.$$$.") != std::string::npos;
+    return false;
+}
+
 Counts Runner::check(std::size_t show) {
     x_.selection = support::selection(case_.lines, case_.seed);
     x_.older = support::selection(5, case_.seed + 100);
     x_.stale = "a work file an earlier run left\r\n";
-    support::write_file(sentinel_, sentinel_bytes);
-    support::write_file(trace_, "");
+    // copied into each run's directory by the kernel, not through this process
+    support::write_file(selection_file_, x_.selection);
+    for (const Place &place : places_) {
+        fs::create_directory(place.base);
+        support::write_file(place.sentinel, sentinel_bytes);
+        support::write_file(place.trace, "");
+    }
+    Place &first = places_.front();
 
     // What the run should give: an uninjected run in a fresh directory.
-    prepare(true);
-    const support::Exit plain = run_tool({});
+    prepare(first, true);
+    const support::Exit plain = run_tool(first, {});
     x_.status = plain.status;
     if (plain.status != 0 && plain.status != 1)
         fail(std::string(case_.name) + ": an uninjected run ended with status " +
@@ -380,56 +464,67 @@ Counts Runner::check(std::size_t show) {
                                     [](const std::string &s) { return s.rfind("/t", 0) == 0; });
     x_.keeps_selection = traced || plain.status == 1;
     x_.result_name = x_.keeps_selection ? work_name : exchange::exchange_name;
-    x_.result = support::read_file(dir_ / x_.result_name);
+    x_.result = support::read_file(first.dir / x_.result_name);
     x_.out = plain.out;
 
     // The listing, with the case's files beside the selection.
-    prepare(false);
-    const support::Exit listed = run_tool({"-e", std::string("trace=") + file_calls});
-    std::string left;
-    if (judge(listed, false, left) != success)
+    prepare(first, false);
+    const support::Exit listed = run_tool(first, {"-e", std::string("trace=") + file_calls});
+    Left left;
+    if (judge(first, listed, false, left) != success)
         fail(std::string(case_.name) + ": the run under strace did not succeed (status " +
              std::to_string(listed.status) + ", " + listed.not_started_why + listed.err +
-             "; left " + left + ")");
-    const std::vector<Call> calls = read_trace(trace_);
+             "; left " + what_is_left(left) + ")");
+    const std::vector<Call> calls = read_trace(first.trace);
     const std::vector<std::size_t> chosen = calls_to_fail(calls, case_.thin_repeats);
 
     Counts counts;
     counts.calls = calls.size();
     counts.injectable = chosen.size();
     std::size_t shown = 0;
-    for (const std::size_t i : chosen) {
+    const std::size_t errors = std::size(injected_errors), jobs = chosen.size() * errors;
+    // Job k fails call chosen[k / errors] with injected_errors[k % errors].
+    const auto start_job = [&](Place &place, std::size_t job) {
+        const Call &call = calls[chosen[job / errors]];
+        place.job = job;
+        prepare(place, false);
+        start(place, {"-e", "trace=execve," + call.name, "-e",
+                      "inject=" + call.name + ":error=" + injected_errors[job % errors] +
+                          ":when=" + std::to_string(call.occurrence)});
+    };
+    std::size_t next = 0;
+    for (; next < std::min(jobs, places_.size()); ++next) start_job(places_[next], next);
+    for (std::size_t done = 0; done < jobs; ++done) {
+        Place &place = places_[done % places_.size()];
+        const std::size_t i = chosen[place.job / errors];
         const Call &call = calls[i];
-        for (const char *error : injected_errors) {
-            prepare(false);
-            const std::string when = std::to_string(call.occurrence);
-            const support::Exit e =
-                run_tool({"-e", "trace=execve," + call.name, "-e",
-                          "inject=" + call.name + ":error=" + error + ":when=" + when});
-            // The injected run's trace must show the failure on the listed call:
-            // the same first argument (what a failed call leaves in its
-            // output arguments is printed differently).
-            const std::vector<Call> got = read_trace(trace_);
-            const auto hit = std::find_if(got.begin(), got.end(), [&](const Call &c) {
-                return c.name == call.name && c.occurrence == call.occurrence;
-            });
-            if (!e.timed_out &&
-                (hit == got.end() || first_argument(hit->args) != first_argument(call.args) ||
-                 hit->result.find("(INJECTED)") == std::string::npos))
-                fail(std::string(case_.name) + ": " + call.name + " #" + when + " (" + call.args +
-                     ") was not failed as listed; is the run repeatable?");
-            const bool message_write =
-                (call.name == "write" || call.name == "writev") && call.fd == 2;
-            const Verdict v = judge(e, message_write, left);
-            ++counts.runs;
-            ++counts.of[v];
-            if (v == success || v == refusal || shown++ >= show) continue;
-            std::printf("  %s: %s #%s (%s) failed with %s: status %d%s, stderr \"%s\"; left %s\n",
-                        verdict_names[v], call.name.c_str(), when.c_str(),
-                        call.args.substr(0, 48).c_str(), error, e.status,
-                        e.timed_out ? " (killed at the time limit)" : "",
-                        e.err.substr(0, e.err.find('\n')).c_str(), left.c_str());
-        }
+        const char *error = injected_errors[place.job % errors];
+        const support::Exit e = finish(place);
+        // The injected run's trace must show the failure on the listed call:
+        // the same first argument (what a failed call leaves in its
+        // output arguments is printed differently).
+        const std::vector<Call> got = read_trace(place.trace);
+        const auto hit = std::find_if(got.begin(), got.end(), [&](const Call &c) {
+            return c.name == call.name && c.occurrence == call.occurrence;
+        });
+        const std::string when = std::to_string(call.occurrence);
+        if (!e.timed_out &&
+            (hit == got.end() || first_argument(hit->args) != first_argument(call.args) ||
+             hit->result.find("(INJECTED)") == std::string::npos))
+            fail(std::string(case_.name) + ": " + call.name + " #" + when + " (" + call.args +
+                 ") was not failed as listed; is the run repeatable?");
+        const bool message_write = (call.name == "write" || call.name == "writev") && call.fd == 2;
+        Verdict v = judge(place, e, message_write, left);
+        if (v == success && ends_the_result(calls, i)) v = false_success;
+        if (next < jobs) start_job(place, next++);
+        ++counts.runs;
+        ++counts.of[v];
+        if (v == success || v == refusal || shown++ >= show) continue;
+        std::printf("  %s: %s #%s (%s) failed with %s: status %d%s, stderr \"%s\"; left %s\n",
+                    verdict_names[v], call.name.c_str(), when.c_str(),
+                    call.args.substr(0, 48).c_str(), error, e.status,
+                    e.timed_out ? " (killed at the time limit)" : "",
+                    e.err.substr(0, e.err.find('\n')).c_str(), what_is_left(left).c_str());
     }
     return counts;
 }
@@ -446,12 +541,14 @@ void print_counts(const char *name, const Counts &c, double seconds) {
 
 int main(int argc, char **argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: fault_injection TOOL [--strace PATH] [--show N] [CASE...]\n");
+        std::fprintf(
+            stderr,
+            "usage: fault_injection TOOL [--strace PATH] [--show N] [--jobs N] [CASE...]\n");
         return 2;
     }
     const fs::path tool = fs::absolute(argv[1]);
     fs::path strace = "strace";
-    std::size_t show = 5;
+    std::size_t show = 5, places = 4;
     std::set<std::string> only;
     for (int i = 2; i < argc; ++i) {
         const std::string a = argv[i];
@@ -459,6 +556,8 @@ int main(int argc, char **argv) {
             strace = argv[++i];
         else if (a == "--show" && i + 1 < argc)
             show = static_cast<std::size_t>(std::atoi(argv[++i]));
+        else if (a == "--jobs" && i + 1 < argc)
+            places = static_cast<std::size_t>(std::max(1, std::atoi(argv[++i])));
         else
             only.insert(a);
     }
@@ -469,7 +568,7 @@ int main(int argc, char **argv) {
             if (!only.empty() && !only.count(c.name)) continue;
             const auto t0 = std::chrono::steady_clock::now();
             const support::ScratchDir scratch(std::string("fault-") + c.name);
-            const Counts counts = Runner(tool, strace, c, scratch).check(show);
+            const Counts counts = Runner(tool, strace, c, scratch, places).check(show);
             print_counts(
                 c.name, counts,
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());

@@ -106,8 +106,9 @@ struct DrawingCase {
     std::vector<std::string> switches;
     const char *legend; // the pens it lists
     std::size_t dots;
-    const char *svg = "s.svg"; // "-": standard output, the report then on standard error
-    int width = 800;           // --svg-width
+    const char *svg = "s.svg";   // "-": standard output, the report then on standard error
+    int width = 800;             // --svg-width
+    const char *frame = nullptr; // the plan's viewBox, where checked
 };
 
 // gtest names a case by its title.
@@ -174,6 +175,9 @@ TEST_P(Drawings, LegendListsThePensUsedAndPointsAreDots) {
     EXPECT_LE(attribute(svg, "width"), c.width);
     EXPECT_LE(attribute(svg, "height"), c.width * 0.75);
     EXPECT_GE(smallest_text_pixels(svg), host::min_text_pixels * 0.9999) << svg;
+    if (c.frame) {
+        EXPECT_NE(svg.find(std::string("viewBox=\"") + c.frame + "\""), std::string::npos) << svg;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -198,7 +202,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "pen 5",
                     1,
                     "s.svg",
-                    300}),
+                    300},
+        // the frame takes in a label that runs past the geometry
+        DrawingCase{"label_past_the_geometry",
+                    " 0 0 10 0\r\nch 10 0 1 0 \"ROOM101-B\r\n",
+                    {},
+                    "pen 5",
+                    0,
+                    "s.svg",
+                    800,
+                    "-1.448 -1.670222 14.096 3.118222"}),
     host_test::by_title<DrawingCase>);
 
 } // namespace

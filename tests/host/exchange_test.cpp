@@ -139,6 +139,15 @@ INSTANTIATE_TEST_SUITE_P(
             "header 1, comment 1, setting 14, text 2",
             "illegal Option.",
             "JWC_TEMP.TXT"},
+        // 0x9F leads a double-byte character: the run behind its trail byte is one run
+        ExchangeCase{"lead_byte_9f_before_a_run",
+                     "ch 1 2 3 0 \"\x9f\xe0"
+                     "1\r\n",
+                     {},
+                     "text 1",
+                     "setting 4, text 1",
+                     "(empty)",
+                     "JWC_TEMP.TXT"},
         // a trace run leaves the exchange file alone: the work file is what is shown
         ExchangeCase{
             "trace_level_1",
@@ -208,6 +217,11 @@ INSTANTIATE_TEST_SUITE_P(
                  host_test::read(EXAMPLES_DIR "/site-plan.utf8.txt"),
                  {"--utf8"},
                  false},
+        HintCase{"utf8_with_byte_order_mark",
+                 "\xEF\xBB\xBF"
+                 "ch 1 2 3 0 \"部屋1\n",
+                 {"--utf8"},
+                 false},
         HintCase{"shift_jis_floor_plan", floor_plan(), {}, false},
         HintCase{"ascii_only", "ch 1 2 3 0 \"A1\r\n", {}, false},
         // 0xFF is neither: nothing to suggest
@@ -232,6 +246,12 @@ TEST(Exchange, ShowsTheTextAsTheReaderSeesIt) {
                            "\"部屋\x1b[31m^$8101^%\x1b[0m-B\n"),
               std::string::npos)
         << raw.out;
+    // a number without a point, as only a stand-in tool writes one, is shown whole
+    host_test::write(dir / "stand_in.sh",
+                     "#!/bin/sh\nprintf 'ch 600 20 1 0 \"A\\r\\n' >JWC_TEMP.TXT\n");
+    fs::permissions(dir / "stand_in.sh", fs::perms::owner_all);
+    const host::ToolRun stand_in = host_test::run_host({"--tool", "./stand_in.sh", "s.txt"}, dir);
+    EXPECT_NE(stand_in.out.find("ch 600 20 1 0 \"A\n"), std::string::npos) << stand_in.out;
 }
 
 // Each failure: one line on stderr, a non-zero status, and the scratch
