@@ -187,7 +187,9 @@ std::string printf_number(const std::string &text) {
     char printed[400];
     if (std::sscanf(text.c_str(), "%lf%n", &v, &used) != 1) return "no field";
     std::snprintf(printed, sizeof printed, "%.9f", v);
-    return printed + (" " + std::to_string(used)) + " " + std::to_string(bits(v));
+    std::string line = printed;
+    line.append(" ").append(std::to_string(used)).append(" ").append(std::to_string(bits(v)));
+    return line;
 }
 
 void expect_record_numbers_as_printf(const std::vector<std::string> &texts) {
@@ -230,7 +232,8 @@ std::string random_field(std::mt19937_64 &gen) {
         break;
     case 3: {
         body = random_digits(gen, 1 + static_cast<int>(gen() % 19));
-        body.insert(gen() % body.size() + 1, ".");
+        const std::size_t point = gen() % body.size() + 1;
+        body = body.substr(0, point) + "." + body.substr(point);
         break;
     }
     default: // nine decimals, then a tie, just below or just above one
