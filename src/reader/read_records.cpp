@@ -107,6 +107,26 @@ constexpr auto first_candidate = [] {
     return at;
 }();
 
+// Whatever its first two bytes, the first head of one or two bytes that a
+// line meets on its way from its first candidate is one it begins with, so
+// that such a head matches without a compare.
+constexpr bool short_heads_match() {
+    for (const Head &first : heads)
+        for (std::size_t b1 = 0; b1 < 256; ++b1) {
+            const auto b0 = static_cast<unsigned char>(first.head[0]);
+            for (std::size_t i = first_candidate[head_group[b0]][b1];
+                 i < head_count && heads[i].head[0] == first.head[0]; ++i)
+                if (heads[i].head.size() <= 2) {
+                    if (heads[i].head.size() == 2 &&
+                        static_cast<unsigned char>(heads[i].head[1]) != b1)
+                        return false;
+                    break; // the line's search ends here
+                }
+        }
+    return true;
+}
+static_assert(short_heads_match(), "a short head must be met only by the lines it begins");
+
 // Heads are one to three bytes: compared in place rather than by a call.
 bool begins_with(std::string_view line, std::string_view head) {
     if (line.size() < head.size()) return false;
@@ -116,14 +136,15 @@ bool begins_with(std::string_view line, std::string_view head) {
 }
 
 // Reads the record by its head and tells what becomes of the line's
-// continuations; a line whose head is not known is dropped whole.
+// continuations; a line whose head is not known is dropped whole. A head of
+// one or two bytes that the first two bytes chose matches without a compare.
 Continuations dispatch(RunState &run, RecordLine line) {
     if (line.empty()) return dropped;
     const auto b0 = static_cast<unsigned char>(line[0]);
     const auto b1 = static_cast<unsigned char>(byte_at(line, 1));
     for (std::size_t i = first_candidate[head_group[b0]][b1];
          i < head_count && heads[i].head[0] == line[0]; ++i) {
-        if (begins_with(line, heads[i].head)) {
+        if (heads[i].head.size() <= 2 || begins_with(line, heads[i].head)) {
             heads[i].read(run, line);
             return heads[i].continuations;
         }
