@@ -107,26 +107,6 @@ constexpr auto first_candidate = [] {
     return at;
 }();
 
-// Whatever its first two bytes, the first head of one or two bytes that a
-// line meets on its way from its first candidate is one it begins with, so
-// that such a head matches without a compare.
-constexpr bool short_heads_match() {
-    for (const Head &first : heads)
-        for (std::size_t b1 = 0; b1 < 256; ++b1) {
-            const auto b0 = static_cast<unsigned char>(first.head[0]);
-            for (std::size_t i = first_candidate[head_group[b0]][b1];
-                 i < head_count && heads[i].head[0] == first.head[0]; ++i)
-                if (heads[i].head.size() <= 2) {
-                    if (heads[i].head.size() == 2 &&
-                        static_cast<unsigned char>(heads[i].head[1]) != b1)
-                        return false;
-                    break; // the line's search ends here
-                }
-        }
-    return true;
-}
-static_assert(short_heads_match(), "a short head must be met only by the lines it begins");
-
 // Heads are one to three bytes: compared in place rather than by a call.
 bool begins_with(std::string_view line, std::string_view head) {
     if (line.size() < head.size()) return false;
@@ -135,48 +115,15 @@ bool begins_with(std::string_view line, std::string_view head) {
     return true;
 }
 
-constexpr std::size_t index_of(std::string_view head) {
-    std::size_t i = 0;
-    while (heads[i].head != head) ++i;
-    return i;
-}
-
-// The heads of most lines hosts write: line elements, text records ("ch")
-// and arcs, as the table has them. Told apart by compares, each a direct
-// call: a call through the table knows where it goes only three loads after
-// the line's first byte, and is mispredicted wherever the kinds alternate.
-constexpr const Head &line_element = heads[index_of(" ")];
-constexpr const Head &text_record = heads[index_of("c")];
-constexpr const Head &arc = heads[index_of("ci")];
-
-constexpr bool table_chooses(char b0, char b1, const Head &head) {
-    const auto g = head_group[static_cast<unsigned char>(b0)];
-    return &heads[first_candidate[g][static_cast<unsigned char>(b1)]] == &head;
-}
-static_assert(table_chooses(' ', '9', line_element) && table_chooses(' ', '-', line_element) &&
-                  table_chooses('c', 'h', text_record) && table_chooses('c', 'i', arc),
-              "the compares must choose what the table does");
-static_assert(index_of(" ") + 1 == head_count || heads[index_of(" ") + 1].head[0] != ' ',
-              "no longer head begins with a blank");
-
-Continuations read_by(const Head &head, RunState &run, RecordLine line) {
-    head.read(run, line);
-    return head.continuations;
-}
-
 // Reads the record by its head and tells what becomes of the line's
-// continuations; a line whose head is not known is dropped whole. A head of
-// one or two bytes that the first two bytes chose matches without a compare.
+// continuations; a line whose head is not known is dropped whole.
 Continuations dispatch(RunState &run, RecordLine line) {
     if (line.empty()) return dropped;
     const auto b0 = static_cast<unsigned char>(line[0]);
     const auto b1 = static_cast<unsigned char>(byte_at(line, 1));
-    if (b0 == ' ') return read_by(line_element, run, line);
-    if (b0 == 'c' && b1 == 'h') return read_by(text_record, run, line);
-    if (b0 == 'c' && b1 == 'i') return read_by(arc, run, line);
     for (std::size_t i = first_candidate[head_group[b0]][b1];
          i < head_count && heads[i].head[0] == line[0]; ++i) {
-        if (heads[i].head.size() <= 2 || begins_with(line, heads[i].head)) {
+        if (begins_with(line, heads[i].head)) {
             heads[i].read(run, line);
             return heads[i].continuations;
         }

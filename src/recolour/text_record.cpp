@@ -1,8 +1,5 @@
 #include "recolour/text_record.hpp"
 
-#include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 #include <span>
 
@@ -12,35 +9,17 @@
 
 namespace {
 
-using Word = std::uint64_t;
-
-// The top bit of each byte of word that is a NUL or a CR; a borrow may mark
-// bytes behind the first, never one before it.
-Word nul_or_cr_bytes(Word word) {
-    constexpr Word ones = ~Word{0} / 0xFF, high_bits = 0x80 * ones;
-    const Word cr = word ^ ('\r' * ones);
-    return (((word - ones) & ~word) | ((cr - ones) & ~cr)) & high_bits;
-}
-
 // The text from p to the line's end, cut where it is written back: at the
 // line end (an LF stands only last), a CR or a NUL, and at cut_length bytes.
-// Copied a word at a time and searched for a CR or NUL as it goes: the text
-// array holds whole words, and a record line has readable bytes behind it.
+// Searched for those bytes at once rather than compared byte by byte.
 void keep_text(TextRecord &record, const char *p, const char *line_end) {
-    static_assert(sizeof record.text % sizeof(Word) == 0, "the copy writes whole words");
-    static_assert(std::endian::native == std::endian::little, "the first byte is the lowest");
     auto n = static_cast<std::size_t>(line_end - p);
     if (n > 0 && line_end[-1] == '\n') --n;
     if (n > TextRecord::cut_length) n = TextRecord::cut_length;
-    for (std::size_t i = 0; i < n; i += sizeof(Word)) {
-        Word word;
-        std::memcpy(&word, p + i, sizeof word);
-        std::memcpy(record.text + i, &word, sizeof word);
-        if (const Word stops = nul_or_cr_bytes(word)) {
-            n = std::min(n, i + static_cast<std::size_t>(std::countr_zero(stops)) / 8);
-            break;
-        }
-    }
+    for (const char stop : {'\0', '\r'})
+        if (const void *at = std::memchr(p, stop, n))
+            n = static_cast<std::size_t>(static_cast<const char *>(at) - p);
+    std::memcpy(record.text, p, n);
     record.text[n] = 0;
 }
 

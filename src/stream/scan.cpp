@@ -1,6 +1,5 @@
 #include "stream/scan.hpp"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -260,48 +259,6 @@ static bool round_nine_decimals(const char *&p, const char *q, const Plain &d,
     return true;
 }
 
-// An "e" and a signed exponent of one to three digits at q, moved past them.
-static bool short_exponent(const char *&q, int &exponent) {
-    const char *e = q + 1 + (q[1] == '-' || q[1] == '+');
-    const int digits = leading_digits(e);
-    if (digits == 0 || digits > 3) return false;
-    exponent = 0;
-    for (int i = 0; i < digits; ++i) exponent = exponent * 10 + (e[i] - '0');
-    if (q[1] == '-') exponent = -exponent;
-    q = e + digits;
-    return true;
-}
-
-// A field in exponent form, as hosts write small values, with q at its "e":
-// the mantissa's digits with the point moved, where that makes a plain
-// decimal of at most nine decimals below 2^23.
-static bool exponent_form(const char *&p, const char *q, const Plain &mantissa,
-                          NineDecimals &fixed) {
-    char digits[32] = {}; // the digits, zeros in front or behind; then the plain decimal
-    int count = mantissa.whole + mantissa.decimals, point = mantissa.whole;
-    std::memcpy(digits, mantissa.first, 8);
-    std::memcpy(digits + mantissa.whole, mantissa.point + 1, 9);
-    const char *first = digits;
-    for (; count > 1 && *first == '0'; --count, --point) ++first; // as "0.05e3"
-    int exponent = 0;
-    if (!short_exponent(q, exponent)) return false;
-    point = *first == '0' ? 1 : point + exponent; // where the point stands in the digits
-    const int whole = std::max(point, 1), decimals = std::max(count - point, 0);
-    if (whole > 7 || decimals > 9) return false;
-    char all[32] = {}, plain[48] = {}; // zeros behind: words are read past their end
-    char *end = std::fill_n(all, std::max(1 - point, 0), '0');
-    end = std::fill_n(std::copy_n(first, count, end), std::max(point - count, 0), '0');
-    std::memcpy(plain, all, static_cast<std::size_t>(whole));
-    plain[whole] = '.';
-    std::memcpy(plain + whole + 1, all + whole, static_cast<std::size_t>(end - all - whole));
-    const Plain d{mantissa.negative, plain, plain + whole, whole, decimals};
-    if (whole == 7 && std::memcmp(plain, "8388608", 7) >= 0) return false;
-    copy_nine_decimals(d, fixed);
-    fixed.source_length = 0;
-    p = q;
-    return true;
-}
-
 // The field is measured first; only a plain one is taken.
 bool nine_decimals(const char *&p, NineDecimals &fixed) {
     const char *q = p;
@@ -320,10 +277,8 @@ bool nine_decimals(const char *&p, NineDecimals &fixed) {
         if (d.decimals == 8) d.decimals += is_digit(static_cast<unsigned char>(q[9]));
         q += 1 + d.decimals;
     }
-    if (continues_float[static_cast<unsigned char>(*q)]) [[unlikely]] {
-        if (to_lower(*q) == 'e') return exponent_form(p, q, d, fixed);
+    if (continues_float[static_cast<unsigned char>(*q)]) [[unlikely]]
         return is_digit(static_cast<unsigned char>(*q)) && round_nine_decimals(p, q, d, fixed);
-    }
     copy_nine_decimals(d, fixed);
     fixed.source_length = 0;
     p = q;

@@ -125,7 +125,21 @@ static std::size_t skip_line(TextIn &in) {
     return read_line(in, piece, sizeof piece);
 }
 
-RecordLine detail::copy_record_line(TextIn &in, SpareRecordLine &spare) {
+std::string_view next_record_line(TextIn &in, SpareRecordLine &spare) {
+    if (in.pos < in.len) {
+        unsigned char *from = in.buf + in.pos;
+        std::size_t window = in.len - in.pos;
+        if (window > line_buffer_size) window = line_buffer_size; // the LF of a 254-byte read
+        auto *line_feed = static_cast<unsigned char *>(std::memchr(from, '\n', window));
+        if (line_feed && line_feed != from && line_feed[-1] == '\r') {
+            // the bytes are consumed by this read, so the buffer may take the line's new end
+            line_feed[-1] = '\n';
+            line_feed[0] = '\0';
+            const auto n = static_cast<std::size_t>(line_feed - from);
+            in.pos += n + 1;
+            return {reinterpret_cast<const char *>(from), n};
+        }
+    }
     return {spare, read_line(in, spare, line_buffer_size)};
 }
 

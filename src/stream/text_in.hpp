@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 #include "stream/record_line.hpp"
@@ -57,33 +56,12 @@ bool rewind_in(TextIn &in);
 // out and returns the number of bytes read, 0 at the end of the file.
 std::size_t read_line(TextIn &in, char *out, std::size_t cap);
 
-namespace detail {
-RecordLine copy_record_line(TextIn &in, SpareRecordLine &spare);
-}
-
 // What read_line with a buffer of line_buffer_size would read, terminated,
 // without a copy where it can be: a line that lies whole in the read-ahead
 // and ends with CR LF is handed out where it lies, its CR turned into the
 // newline and its LF into the terminator; any other is copied to spare.
-// Valid until the next read; empty at the end of the file. Inline, as the
-// reader takes every line this way.
-inline RecordLine next_record_line(TextIn &in, SpareRecordLine &spare) {
-    if (in.pos < in.len) {
-        unsigned char *from = in.buf + in.pos;
-        std::size_t window = in.len - in.pos;
-        if (window > line_buffer_size) window = line_buffer_size; // the LF of a 254-byte read
-        auto *line_feed = static_cast<unsigned char *>(std::memchr(from, '\n', window));
-        if (line_feed && line_feed != from && line_feed[-1] == '\r') {
-            // the bytes are consumed by this read, so the buffer may take the line's new end
-            line_feed[-1] = '\n';
-            line_feed[0] = '\0';
-            const auto n = static_cast<std::size_t>(line_feed - from);
-            in.pos += n + 1;
-            return {reinterpret_cast<const char *>(from), n};
-        }
-    }
-    return detail::copy_record_line(in, spare);
-}
+// Valid until the next read; empty at the end of the file.
+RecordLine next_record_line(TextIn &in, SpareRecordLine &spare);
 
 // Passes over as many record lines as next_record_line would give, at most
 // most of them, and returns how many there were.

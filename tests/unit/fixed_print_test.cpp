@@ -146,10 +146,10 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"8388607.999999999", "8388607.999999999"}, FieldCase{"1\"x", "1.000000000"},
         FieldCase{"1\xBA", "1.000000000"}, FieldCase{"25\xC0\xC0", "25.000000000"},
         FieldCase{"12:5", "12.000000000"}, FieldCase{"3/4", "3.000000000"},
-        FieldCase{"1.5E3", "1500.000000000"}, FieldCase{"8388608", nullptr},
+        FieldCase{"1.5E3", nullptr}, FieldCase{"8388608", nullptr},
         FieldCase{"-8388608.5", nullptr}, FieldCase{"99999999", nullptr},
-        FieldCase{"1.0000000001", "1.000000000"}, FieldCase{"1e5", "100000.000000000"},
-        FieldCase{"5.e1", "50.000000000"}, FieldCase{"1.5.3", nullptr},
+        FieldCase{"1.0000000001", "1.000000000"}, FieldCase{"1e5", nullptr},
+        FieldCase{"5.e1", nullptr}, FieldCase{"1.5.3", nullptr},
         // more decimals, rounded where the double lies clear of the tie: ties
         // both ways, the bounds of the claim, carries, 17, 19 and more significant
         // digits, signs and leading zeros
@@ -164,18 +164,10 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"+0001213.3333333333333", "1213.333333333"},
         FieldCase{"1234.567890123456789", "1234.567890123"},
         FieldCase{"1.1234567891234567891234", "1.123456789"},
-        FieldCase{"1.12345678912345678912345", nullptr}, FieldCase{"3.643e+04", "36430.000000000"},
+        FieldCase{"1.12345678912345678912345", nullptr}, FieldCase{"3.643e+04", nullptr},
         FieldCase{"-2.842170943040401e-14", nullptr}, FieldCase{".5", nullptr},
         FieldCase{"0x10", nullptr}, FieldCase{"inf", nullptr},
-        FieldCase{"12345678901234567890", nullptr},
-        // exponent forms: the point moved within the claim and just past it
-        FieldCase{"5.444e-02", "0.054440000"}, FieldCase{"-2.849e+01", "-28.490000000"},
-        FieldCase{"1e-9", "0.000000001"}, FieldCase{"1e-10", nullptr},
-        FieldCase{"1.234e-07", nullptr}, FieldCase{"0.05e3", "50.000000000"},
-        FieldCase{"-0e5", "-0.000000000"}, FieldCase{"8.388607e+06", "8388607.000000000"},
-        FieldCase{"8.388608e6", nullptr}, FieldCase{"2.921e+07", nullptr},
-        FieldCase{"1e+", nullptr}, FieldCase{"1e0005", nullptr},
-        FieldCase{"7e2x", "700.000000000"}));
+        FieldCase{"12345678901234567890", nullptr}));
 
 TEST(NineDecimals, AFieldThatDoesNotScanKeepsThem) {
     stream::scan::NineDecimals n;
