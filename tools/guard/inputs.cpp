@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <random>
 
-#include "e2e/case_file.hpp"
-#include "fuzz_input.hpp"
+#include "support/case_file.hpp"
 #include "support/files.hpp"
+#include "support/fuzz_input.hpp"
 #include "support/selection.hpp"
 
 namespace guard {
