@@ -70,9 +70,21 @@ step layers "includes of src/ point down the layers" layers_check
 step docs "documentation: its runnable commands, the Windows guides' form" bash tools/check-docs.sh
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug
-step release "release build" cmake --workflow --preset release
+# The product as a user builds it: neither GoogleTest nor Wine, no test
+# built. The release preset refuses to look for GoogleTest at all.
+product_only() {
+    cmake --workflow --preset release && cmake --workflow --preset windows-zip
+}
+step product "the product alone: release build and package, the Windows zip" product_only
+step release "release build with the tests (in the same build folder)" \
+    cmake --workflow --preset release-tests
 step windows "windows: static digit-tint.exe cross-built with MinGW-w64, every test under Wine, zip" \
     cmake --workflow --preset windows
+# The tested build and the zip-alone build, two folders, made the same zip.
+same_zip() {
+    cmp build/windows/digit-tint-*-windows-x86_64.zip build/windows-zip/digit-tint-*-windows-x86_64.zip
+}
+step zip "the Windows zip: the same bytes from the tested build and from the zip alone" same_zip
 step fuzz "fuzz: corpus regression run, then a short fuzzing run (clang, ASan+UBSan)" fuzz_run
 grep -E 'inputs ran clean' "$logs/fuzz.log" | sed 's/^/   /' || true
 step bench "benchmark at a small size, so that it keeps building and running" bash bench/run.sh --quick
