@@ -82,8 +82,10 @@ const OptionSpec table[] = {
      "\"-\" writes it to standard output, the report to stderr",
      set_text<&Options::svg>},
     {"--svg-width", Takes::value, "PIXELS",
-     "the drawing's width (default: 800), its height at most 3/4\n"
-     "of it; no text is drawn smaller than 10 pixels",
+     "the most the plan may take (default: 800): it keeps its\n"
+     "proportions within PIXELS wide and 3/4 of it high, the legend\n"
+     "included, so it is often narrower; a legend of many pens may\n"
+     "make the page wider; no text is drawn smaller than 10 pixels",
      set_svg_width},
     {"-o, --output", Takes::value, "FILE",
      "write the returned exchange file to FILE; \"-\" writes it\n"
