@@ -82,10 +82,11 @@ const OptionSpec table[] = {
      "\"-\" writes it to standard output, the report to stderr",
      set_text<&Options::svg>},
     {"--svg-width", Takes::value, "PIXELS",
-     "the most the plan may take (default: 800): it keeps its\n"
-     "proportions within PIXELS wide and 3/4 of it high, the legend\n"
-     "included, so it is often narrower; a legend of many pens may\n"
-     "make the page wider; no text is drawn smaller than 10 pixels",
+     "the plan's largest width (default: 800): it keeps its\n"
+     "proportions within PIXELS wide and 3/4 of PIXELS high,\n"
+     "the legend's band included, so it is often narrower; a\n"
+     "legend of many pens may widen the page; no text is drawn\n"
+     "smaller than 10 pixels",
      set_svg_width},
     {"-o, --output", Takes::value, "FILE",
      "write the returned exchange file to FILE; \"-\" writes it\n"
