@@ -68,7 +68,7 @@ struct Switch {
 
 constexpr Switch switch_table[] = {
     {'k', set_pen, 2, "/k0../k9", "pen digit written after ^$; /k0 or no /k: pen 5"},
-    {'t', set_trace, 2, "/t1../t6", "trial run: the result is left in JWC_TEMP.$$$"},
+    {'t', set_trace, 2, "/t1../t6", "trace level: the result is left in JWC_TEMP.$$$"},
     {'m', set_mode, 2, "/m0../m9", trace_only},
     {'l', set_second_mode, 2, "/l0../l9", trace_only},
     {'p', set_angle, 2, "/pANGLE", trace_only},
