@@ -45,6 +45,13 @@ struct StartAttributes {
     FreeSize free_size{-20.0, 20.0, 20.0, not_yet_seen};
 };
 
+// The name of the run's own that the work file is open under until it is
+// moved into place or removed. run/work_file.hpp makes it, and checks there
+// that its longest form fits.
+struct OwnName {
+    char text[64];
+};
+
 // "/k" not given: the pen switch then chooses the default pen.
 constexpr int no_pen_switch = 20;
 
@@ -55,5 +62,6 @@ struct RunState {
     StartAttributes start;
     TextRecord text;
     stream::TextIn input;   // the exchange file, read twice: counted, then read
-    stream::TextOut output; // the work file the result is built in
+    stream::TextOut output; // the work file the result is built in,
+    OwnName own_name;       // under this name
 };
