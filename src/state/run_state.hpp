@@ -3,6 +3,8 @@
 // no output shows.
 #pragma once
 
+#include <cstddef>
+
 #include "recolour/text_record.hpp"
 #include "state/trace_state.hpp"
 #include "stream/text_in.hpp"
@@ -46,10 +48,11 @@ struct StartAttributes {
 };
 
 // The name of the run's own that the work file is open under until it is
-// moved into place or removed. run/work_file.hpp makes it, and checks there
-// that its longest form fits.
+// moved into place or removed. run/work_file.hpp makes it from names this
+// layer does not see, and checks there that its longest form fits.
 struct OwnName {
-    char text[64];
+    static constexpr std::size_t room = 64;
+    char text[room];
 };
 
 // "/k" not given: the pen switch then chooses the default pen.
