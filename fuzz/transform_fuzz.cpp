@@ -26,7 +26,7 @@ constexpr const char *names[] = {exchange::take_over_names[0], exchange::take_ov
 
 // The trace level that byte 0 sets: the run hands its result back at 0 only.
 int trace_level(char c) {
-    if (c >= '1' && c <= '6') return c - '0';
+    if (c >= '1' && c <= '0' + exchange::highest_trace_level) return c - '0';
     return c == 'T' ? 2 : 0;
 }
 

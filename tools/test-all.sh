@@ -63,10 +63,6 @@ fuzz_run() {
 }
 
 step format "format" format_check
-layers_check() {
-    bash tools/check-layers.sh && bash tools/check-layers.sh --self-test
-}
-step layers "includes of src/ point down the layers" layers_check
 step docs "documentation: its runnable commands, the Windows guides' form" bash tools/check-docs.sh
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug

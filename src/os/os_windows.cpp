@@ -268,8 +268,9 @@ bool mutex_name(wchar_t (&name)[64]) {
     CloseHandle(dir);
     if (!known) return false;
     const wchar_t prefix[] = L"digit-tint-run-";
-    std::wmemcpy(name, prefix, 15);
-    wchar_t *p = name + 15;
+    constexpr std::size_t prefix_length = sizeof prefix / sizeof *prefix - 1; // no terminator
+    std::wmemcpy(name, prefix, prefix_length);
+    wchar_t *p = name + prefix_length;
     for (const std::uint32_t part : parts)
         for (int shift = 28; shift >= 0; shift -= 4)
             *p++ = L"0123456789abcdef"[(part >> shift) & 15];

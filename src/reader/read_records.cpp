@@ -5,10 +5,11 @@
 #include <string_view>
 
 #include "reader/hand_points.hpp"
-#include "reader/line_elements.hpp"
 #include "reader/setting_lines.hpp"
-#include "reader/text_records.hpp"
+#include "recolour/digit_runs.hpp"
+#include "recolour/text_record.hpp"
 #include "stream/record_line.hpp"
+#include "stream/scan.hpp"
 #include "stream/text_in.hpp"
 #include "stream/text_out.hpp"
 #include "trace/trace.hpp"
@@ -22,6 +23,29 @@ void skip(RunState &, RecordLine) {}
 void header(RunState &run, RecordLine) {
     stream::put(run.output, "hd\n");
     trace::header_read(run.trace);
+}
+
+// Line elements (a blank, then four numbers) are not handed back; only the
+// run summary's phase marker shows them. A line element moves the phase on
+// unless its ends are one point; numbers that do not scan keep the ends of
+// the line element before.
+void read_line_element(RunState &run, RecordLine line) {
+    if (!trace::shows_phase(run.trace.level)) return;
+    double *ends = run.trace.phase.line_ends;
+    const char *p = text_from(line, 1);
+    for (int i = 0; i < 4; ++i)
+        if (!stream::scan::real(p, ends[i])) break;
+    if (ends[0] != ends[2] || ends[1] != ends[3]) run.trace.phase.marker = 3;
+}
+
+// A text record is scanned into the run's text record, written back with
+// its digit runs marked, and traced.
+void read_text_record(RunState &run, RecordLine line) {
+    // A "c" alone on its line carries no record at all.
+    if (line == "c" || line == "c\n") return;
+    scan_text_record(line, run.text);
+    const char pen = pen_digit(run.pen_switch);
+    trace::text_record_written(run, pen, write_text_record(run.output, run.text, pen));
 }
 
 // What becomes of the continuations of a physical line too long for one

@@ -2,7 +2,6 @@
 
 #include <string_view>
 
-#include "reader/start_attributes.hpp"
 #include "stream/scan.hpp"
 #include "stream/text_out.hpp"
 
@@ -12,6 +11,20 @@ namespace {
 
 using ScanInt = bool (*)(const char *&, int &);
 constexpr ScanInt hex = scan::hex_integer, decimal = scan::integer;
+
+// A start attribute stays open while it holds not_yet_seen, so a record that
+// itself carries 20 leaves it open for the next one.
+void take_first(int &start, int current) {
+    if (start == not_yet_seen) start = current;
+}
+
+// The first text size record decides for the whole run; a free size is
+// taken whole, with the values its record just scanned.
+void take_first_free_size(StartAttributes &start, const FreeSize &current) {
+    if (start.text_type != not_yet_seen) return;
+    start.text_type = 0;
+    start.free_size = current;
+}
 
 // The value stands right behind the two-byte head.
 void read_setting(RunState &run, RecordLine line, ScanInt scan_value, int DrawingSettings::*setting,

@@ -1,6 +1,7 @@
 #include "recolour/digit_runs.hpp"
 
 #include <array>
+#include <cstring>
 
 #include "stream/ascii.hpp"
 
@@ -29,29 +30,34 @@ constexpr auto byte_classes = [] {
     std::array<ByteClass, 256> c{};
     for (int b = 0; b < 256; ++b) {
         const auto u = static_cast<unsigned char>(b);
-        c[b] = b == 0        ? end_byte
-               : is_digit(u) ? digit_byte
-               : is_lead(u)  ? lead_byte
-               : b == '^'    ? caret_byte
-                             : other_byte;
+        c[b] = b == 0               ? end_byte
+               : is_digit(u)        ? digit_byte
+               : is_lead(u)         ? lead_byte
+               : b == pen_escape[0] ? caret_byte
+                                    : other_byte;
     }
     return c;
 }();
 
-// "^$" and a pen digit where a single-byte character starts: text that a run
-// of this tool, or the user, has marked already.
+// The pen escape and a pen digit where a single-byte character starts: text
+// that a run of this tool, or the user, has marked already.
 bool is_pen_escape(const unsigned char *p) {
-    return p[0] == '^' && p[1] == '$' && is_digit(p[2]);
+    return p[0] == pen_escape[0] && p[1] == pen_escape[1] && is_digit(p[2]);
+}
+
+// Writes the escape at out; returns the byte behind it.
+unsigned char *put_escape(unsigned char *out, std::string_view escape) {
+    std::memcpy(out, escape.data(), escape.size());
+    return out + escape.size();
 }
 
 // Copies the escape and the digit run right behind it as they stand, so that
 // marking a text twice changes nothing; returns the byte behind them.
 const unsigned char *copy_marked_run(const unsigned char *p, unsigned char *&out) {
-    out[0] = p[0];
-    out[1] = p[1];
-    out[2] = p[2];
-    out += 3;
-    p += 3;
+    constexpr std::size_t escape_and_pen = pen_escape.size() + 1;
+    std::memcpy(out, p, escape_and_pen);
+    out += escape_and_pen;
+    p += escape_and_pen;
     while (is_digit(*p)) *out++ = *p++;
     return p;
 }
@@ -82,16 +88,12 @@ std::size_t detail::mark_digit_runs(const unsigned char *text, char pen, unsigne
             o += 2;
             p += 2;
         } else if (kind == digit_byte) {
-            o[0] = '^';
-            o[1] = '$';
-            o[2] = static_cast<unsigned char>(pen);
-            o += 3;
+            o = put_escape(o, pen_escape);
+            *o++ = static_cast<unsigned char>(pen);
             do *o++ = *p++;
             while (is_digit(*p));
             if (at_end(p)) break; // the reset only where more text follows
-            o[0] = '^';
-            o[1] = '%';
-            o += 2;
+            o = put_escape(o, reset_escape);
         } else if (kind == caret_byte) {
             if (is_pen_escape(p)) {
                 p = copy_marked_run(p, o);

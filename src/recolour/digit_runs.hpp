@@ -5,12 +5,22 @@
 
 #include <cstddef>
 #include <span>
+#include <string_view>
+
+// What the rewrite writes around a digit run: the pen escape and the pen
+// digit before it, the reset behind it.
+constexpr std::string_view pen_escape = "^$";
+constexpr std::string_view reset_escape = "^%";
+
+// A lone digit marked: the pen escape, the pen digit and the digit.
+constexpr std::size_t marked_digit_length = pen_escape.size() + 2;
+// A lone digit marked and reset, then the single other byte that follows it.
+constexpr std::size_t marked_pair_length = marked_digit_length + reset_escape.size() + 1;
 
 // The longest rewrite of a text of length bytes: lone digits between single
-// other bytes, each digit given "^$", the pen and, where more text follows,
-// "^%", so that every two bytes become seven and a last digit four.
+// other bytes, each pair marked and reset, and a last digit only marked.
 constexpr std::size_t longest_rewrite(std::size_t length) {
-    return (7 * length + 1) / 2;
+    return length / 2 * marked_pair_length + length % 2 * marked_digit_length;
 }
 
 // The room the rewrite of a text held in an array of text_room bytes takes,

@@ -1,7 +1,7 @@
-// The names of the files of one transform, all in the working directory, and
-// the line limit: what the host and the tool agree on, and every program
-// that plays either part (the companion, the tests, the benchmark) takes
-// from here.
+// The names of the files of one transform, all in the working directory, the
+// line limit and the trace levels: what the host and the tool agree on, and
+// every program that plays either part (the companion, the tests, the
+// benchmark, the guard, the fuzz target) takes from here.
 #pragma once
 
 #include <cstdint>
@@ -25,5 +25,10 @@ constexpr const char *take_over_names[] = {host_name, "JWC_x2x2.$$", "JWC_x2x2.$
 
 // Lines beyond this are refused as a whole; also the most the reader reads.
 constexpr std::uint32_t line_limit = 150000;
+
+// The levels of "/t": 0 is a normal run, 1 to this one leave the result in
+// the work file. One digit, as only the switch's first character counts.
+constexpr int highest_trace_level = 6;
+static_assert(highest_trace_level <= 9);
 
 } // namespace exchange

@@ -1,9 +1,12 @@
 #include "run/switches.hpp"
 
 #include <cmath>
+#include <initializer_list>
 #include <iterator>
 #include <string_view>
 
+#include "recolour/digit_runs.hpp"
+#include "run/exchange_names.hpp"
 #include "run/messages.hpp"
 #include "stream/ascii.hpp"
 #include "stream/scan.hpp"
@@ -47,11 +50,36 @@ void set_word(RunState &run, const char *value) {
     word[n] = '\0';
 }
 
-// Only the first character counts; anything but 1..6 turns tracing off.
+constexpr char highest_trace_digit = static_cast<char>('0' + exchange::highest_trace_level);
+
+// Only the first character counts; anything but a level from 1 up turns
+// tracing off.
 void set_trace(RunState &run, const char *value) {
     run.trace.level = 0;
-    if (*value >= '1' && *value <= '6') run.trace.level = *value - '0';
+    if (*value >= '1' && *value <= highest_trace_digit) run.trace.level = *value - '0';
 }
+
+// Text joined at compile time, so that the usage names the constants the
+// run uses.
+template <std::size_t length> struct Joined {
+    char text[length + 1] = {};
+    constexpr Joined(std::initializer_list<std::string_view> parts) {
+        std::size_t n = 0;
+        for (const std::string_view part : parts)
+            for (const char c : part) text[n++] = c;
+    }
+};
+
+constexpr std::string_view trace_form_start = "/t1../t";
+constexpr Joined<trace_form_start.size() + 1> trace_form{trace_form_start,
+                                                         {&highest_trace_digit, 1}};
+constexpr std::string_view pen_effect_start = "pen digit written after ";
+constexpr std::string_view pen_effect_end = "; /k0 or no /k: pen 5";
+constexpr Joined<pen_effect_start.size() + pen_escape.size() + pen_effect_end.size()> pen_effect{
+    pen_effect_start, pen_escape, pen_effect_end};
+constexpr std::string_view trace_effect_start = "trace level: the result is left in ";
+constexpr Joined<trace_effect_start.size() + std::string_view(exchange::work_name).size()>
+    trace_effect{trace_effect_start, exchange::work_name};
 
 // The usage lists the table's letters in its order, those that share an
 // effect on one line.
@@ -67,8 +95,8 @@ struct Switch {
 };
 
 constexpr Switch switch_table[] = {
-    {'k', set_pen, 2, "/k0../k9", "pen digit written after ^$; /k0 or no /k: pen 5"},
-    {'t', set_trace, 2, "/t1../t6", "trace level: the result is left in JWC_TEMP.$$$"},
+    {'k', set_pen, 2, "/k0../k9", pen_effect.text},
+    {'t', set_trace, 2, trace_form.text, trace_effect.text},
     {'m', set_mode, 2, "/m0../m9", trace_only},
     {'l', set_second_mode, 2, "/l0../l9", trace_only},
     {'p', set_angle, 2, "/pANGLE", trace_only},

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "recolour/digit_runs.hpp"
 #include "run/exchange_names.hpp"
 #include "run/messages.hpp"
 #include "run/switches.hpp"
@@ -15,17 +16,24 @@ namespace {
 constexpr std::string_view name = "digit-tint";
 constexpr std::string_view version = DIGIT_TINT_VERSION;
 
-constexpr std::string_view what_it_is =
-    ": recolours the digits in the texts of a CAD selection.\n"
-    "Every run of digits gets a pen escape (^$ and a pen digit) in front of it,\n"
-    "and ^% behind it where more text follows.\n"
-    "\n"
-    "A CAD program starts it as an external transform in its working folder,\n"
-    "where it has left the selection in jwc_temp.txt, and reads JWC_TEMP.TXT\n"
-    "back once the tool has ended. Started by hand elsewhere, it finds no\n"
-    "selection and ends with status -1.\n"
-    "\n"
-    "Usage: digit-tint [switches]  (each starts with / or -; letters in either case)\n";
+// What the tool is, with the names of the files the host and the tool share.
+void add_what_it_is(stream::LineBuf &b) {
+    using namespace exchange;
+    stream::append(b, name,
+                   ": recolours the digits in the texts of a CAD selection.\n"
+                   "Every run of digits gets a pen escape (",
+                   pen_escape, " and a pen digit) in front of it,\nand ", reset_escape,
+                   " behind it where more text follows.\n"
+                   "\n"
+                   "A CAD program starts it as an external transform in its working folder,\n"
+                   "where it has left the selection in ",
+                   host_name, ", and reads ", exchange_name,
+                   "\nback once the tool has ended. Started by hand elsewhere, it finds no\n"
+                   "selection and ends with status -1.\n"
+                   "\n"
+                   "Usage: ",
+                   name, " [switches]  (each starts with / or -; letters in either case)\n");
+}
 
 constexpr std::string_view questions = "  /? -? --help  this text\n"
                                        "  --version     the name and version\n";
@@ -37,14 +45,15 @@ void add_files_and_statuses(stream::LineBuf &b) {
     stream::append(b, "\nFiles, in the folder it runs in:\n  ", host_name,
                    "  the selection the CAD program leaves; renamed to ", exchange_name, "\n  ",
                    exchange_name, "  read, then replaced in one step by the result\n  ", work_name,
-                   "  the result after /t1../t6, or the line that says the\n"
+                   "  the result after /t1../t", highest_trace_level,
+                   ", or the line that says the\n"
                    "                selection has more than ",
                    line_limit, " lines; else gone after the run\n  ", own_prefix, "<pid>, ",
                    steps[0], ", ", steps[1],
                    "\n                used while a run works\n\nExit status:\n  0   the result was "
                    "handed back "
-                   "(after /t1../t6: left in ",
-                   work_name, ")\n  1   more than ", line_limit,
+                   "(after /t1../t",
+                   highest_trace_level, ": left in ", work_name, ")\n  1   more than ", line_limit,
                    " lines: nothing was handed back\n"
                    "  -1  nothing was handed back; a message on standard error says why\n"
                    "      (errorlevel -1 on Windows, 255 in a POSIX shell)\n\n"
@@ -72,14 +81,14 @@ int answer(Request request) {
     stream::LineBuf text;
     if (request == Request::version) stream::append(text, name, " ", version, "\n");
     if (request == Request::usage) {
-        stream::append(text, name, what_it_is);
+        add_what_it_is(text);
         add_switch_usage(text);
         stream::append(text, questions);
         add_files_and_statuses(text);
     }
-    stream::console::out(text);
     // A usage cut to fit its buffer reached stdout only in part.
-    if (stream::console::flush_out() && !text.cut)
+    const bool whole = stream::console::out(text);
+    if (stream::console::flush_out() && whole)
         return messages::exit_code(messages::ExitStatus::done);
     return messages::exit_code(messages::cannot_open("stdout"));
 }

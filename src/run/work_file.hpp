@@ -28,6 +28,7 @@
 #include <string>
 
 #include "run/exchange_names.hpp"
+#include "state/run_state.hpp"
 #include "stream/text_out.hpp"
 
 namespace work_file {
@@ -41,13 +42,13 @@ constexpr std::size_t decimal_digits(unsigned long n) {
 }
 constexpr std::size_t max_attempt_digits = decimal_digits(attempts - 1);
 
-// exchange::own_prefix, the process id, and "-<n>" after the first attempt.
-struct OwnName {
-    static constexpr std::size_t longest =
-        std::char_traits<char>::length(exchange::own_prefix) +
-        decimal_digits(std::numeric_limits<unsigned long>::max()) + 1 + max_attempt_digits;
-    char text[longest + 1];
-};
+// The run's own name: exchange::own_prefix, the process id, and "-<n>" after
+// the first attempt.
+using OwnName = ::OwnName;
+constexpr std::size_t longest_own_name = std::char_traits<char>::length(exchange::own_prefix) +
+                                         decimal_digits(std::numeric_limits<unsigned long>::max()) +
+                                         1 + max_attempt_digits;
+static_assert(longest_own_name < sizeof OwnName::text, "the own name and its end must fit");
 
 // Creates the work file under a name of this run's own, with the permission
 // bits of the exchange file it is to replace. Null, or the name that failed.

@@ -3,6 +3,8 @@
 // no output shows.
 #pragma once
 
+#include <cstddef>
+
 #include "recolour/text_record.hpp"
 #include "state/trace_state.hpp"
 #include "stream/text_in.hpp"
@@ -45,6 +47,14 @@ struct StartAttributes {
     FreeSize free_size{-20.0, 20.0, 20.0, not_yet_seen};
 };
 
+// The name of the run's own that the work file is open under until it is
+// moved into place or removed. run/work_file.hpp makes it from names this
+// layer does not see, and checks there that its longest form fits.
+struct OwnName {
+    static constexpr std::size_t room = 64;
+    char text[room];
+};
+
 // "/k" not given: the pen switch then chooses the default pen.
 constexpr int no_pen_switch = 20;
 
@@ -55,5 +65,6 @@ struct RunState {
     StartAttributes start;
     TextRecord text;
     stream::TextIn input;   // the exchange file, read twice: counted, then read
-    stream::TextOut output; // the work file the result is built in
+    stream::TextOut output; // the work file the result is built in,
+    OwnName own_name;       // under this name
 };

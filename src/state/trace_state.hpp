@@ -21,6 +21,14 @@ constexpr bool prints_run_summary(int level) {
 constexpr bool writes_run_summary(int level) {
     return level == 1;
 }
+// Every record line as read.
+constexpr bool shows_every_line(int level) {
+    return level == 5;
+}
+// Each switch from the one that raised the level past 2 on.
+constexpr bool echoes_switches(int level) {
+    return level > 2;
+}
 // The phase marker shows only in the run summary; at other levels line
 // elements and hand points decide nothing written and need no scan.
 constexpr bool shows_phase(int level) {
@@ -49,7 +57,7 @@ struct Phase {
 constexpr int no_second_mode = 20;
 
 struct TraceState {
-    int level = 0;                    // 0..6 (/t); 0 hands the result back
+    int level = 0;                    // /t, up to highest_trace_level; 0 hands the result back
     int mode = 1;                     // /m, shown as "iMode"
     int second_mode = no_second_mode; // /l, shown as "iMode2"
     double angle = 10.0;              // /p

@@ -12,8 +12,11 @@ namespace stream::console {
 // streams that are closed are opened on the null device.
 void init();
 void out(std::string_view text);
-inline void out(const stream::LineBuf &b) {
+// False when the line was cut to fit its buffer: stdout did not get it
+// whole, which the caller must count as output lost.
+[[nodiscard]] inline bool out(const stream::LineBuf &b) {
     out(stream::view(b));
+    return !b.cut;
 }
 void err(std::string_view text);
 

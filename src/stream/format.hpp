@@ -9,9 +9,12 @@
 
 namespace stream {
 
-// Room for the longest line the tool writes: a record with four numbers of
-// up to 309 integer digits each and an 809-byte rewritten text. What does
-// not fit is cut off, and cut tells it, so that no writer passes it on as whole.
+// Room for the longest line the tool formats here, the trace line of a text
+// record: seven numbers, each up to 309 integer digits from a short exponent
+// form, the switch word and the text, under 2.8 KB. Record lines are built in
+// the write buffer instead. Only the trace echo of a switch, whose argument
+// has no bound, can be longer: what does not fit is cut off, and cut tells
+// it, so that no writer passes it on as whole.
 struct LineBuf {
     char data[4096];
     std::size_t len = 0;

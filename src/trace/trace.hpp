@@ -1,7 +1,10 @@
-// The trace lines of levels 1 to 6, byte for byte as the tool has always
+// The trace lines of every level, byte for byte as the tool has always
 // written them. The run calls these at the points their names tell, and each
-// decides by the level what it shows: no caller tests a trace level. Those
-// on the record path test it inline, so that a normal run makes no call.
+// decides by the level what it shows. A caller tests a level only where the
+// level changes its own work: the readers of line elements and hand points,
+// which only trace lines show, and the run, which at a trace level counts
+// the records first and hands nothing back. The calls on the record path
+// test the level inline, so that a normal run makes none of them.
 // A line too long for its buffer marks the trace cut, so that the run
 // counts stdout as lost.
 #pragma once
@@ -29,7 +32,7 @@ void show_line_read(TraceState &trace, RecordLine line, std::uint32_t index,
                     std::uint32_t line_count, std::uint32_t line_limit);
 inline void line_read(TraceState &trace, RecordLine line, std::uint32_t index,
                       std::uint32_t line_count, std::uint32_t line_limit) {
-    if (trace.level == 5) show_line_read(trace, line, index, line_count, line_limit);
+    if (shows_every_line(trace.level)) show_line_read(trace, line, index, line_count, line_limit);
 }
 
 // The header moves the phase marker on.

@@ -9,8 +9,7 @@ namespace {
 // Every trace line goes out through here: a line cut to fit its buffer
 // reached stdout only in part.
 void out(TraceState &trace, const stream::LineBuf &line) {
-    if (line.cut) trace.cut = true;
-    stream::console::out(line);
+    if (!stream::console::out(line)) trace.cut = true;
 }
 void out(TraceState &, std::string_view line) {
     stream::console::out(line);
@@ -31,7 +30,7 @@ void switches_read(TraceState &trace) {
 
 void switch_applied(RunState &run, const char *arg, int shown_from) {
     TraceState &t = run.trace;
-    if (t.level <= 2) return;
+    if (!echoes_switches(t.level)) return;
     out(t, stream::line_of("# --- command line option ---------------\n# --- (/", arg + shown_from,
                            ")\n#      iMode(", t.mode, ") iMode2(", t.second_mode, ") iMode3(",
                            run.pen_switch, ")\n"));

@@ -1,5 +1,6 @@
 // How a fuzz input is read: three switch bytes, then the exchange file.
-//   byte 0  trace:  '0'..'6' give /t0../t6, 't' gives /t alone, 'T' gives /T2
+//   byte 0  trace:  '0' up to the highest level's digit give /t0 up to it, 't' gives
+//                   /t alone, 'T' gives /T2
 //   byte 1  pen:    '0'..'9' give /k0../k9, 'k' gives /k12, 'n' gives /k-1
 //   byte 2  other:  see other_switch(); anything unlisted adds no switch
 // so "___" in front of a file runs it without switches. The fuzz target and
@@ -11,10 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "run/exchange_names.hpp"
+
 namespace fuzz_input {
 
 inline std::string trace_switch(char c) {
-    if (c >= '0' && c <= '6') return std::string("/t") + c;
+    if (c >= '0' && c <= '0' + exchange::highest_trace_level) return std::string("/t") + c;
     if (c == 't') return "/t";
     if (c == 'T') return "/T2";
     return "";

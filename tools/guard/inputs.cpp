@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <random>
 
+#include "run/exchange_names.hpp"
 #include "support/case_file.hpp"
 #include "support/files.hpp"
 #include "support/fuzz_input.hpp"
@@ -96,7 +97,8 @@ std::map<std::string, std::string> placed(std::mt19937 &r, const std::string &se
 // Every trace level once, each with its own spread of switches.
 void every_level(std::mt19937 &r, const std::string &name,
                  const std::map<std::string, std::string> &files, const Visit &visit) {
-    for (int level = 0; level <= 6; ++level) visit(Input{name, files, spread_switches(r, level)});
+    for (int level = 0; level <= exchange::highest_trace_level; ++level)
+        visit(Input{name, files, spread_switches(r, level)});
 }
 
 std::string repeat(const std::string &line, int n) {

@@ -25,7 +25,7 @@ int corpus_inputs(const std::filesystem::path &dir, const Visit &visit);
 void case_inputs(const std::filesystem::path &dir, const Visit &visit);
 
 // count generated selections with every oddity, each under every trace level
-// /t0../t6 with switches spread over the pen, the trace-only values and
+// from /t0 up with switches spread over the pen, the trace-only values and
 // refused ones.
 void generated_inputs(int count, unsigned seed, const Visit &visit);
 
