@@ -17,9 +17,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # One self-contained .exe: the C++ runtime, libgcc and winpthread linked in,
 # so a bare Windows needs nothing beside it but its own system DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-
-# Built programs (the unit tests) run under Wine.
-find_program(DIGIT_TINT_WINE NAMES wine wine64)
-if(DIGIT_TINT_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${DIGIT_TINT_WINE})
-endif()

@@ -64,3 +64,12 @@ add_test(NAME package_zip
           -DPACKAGE=${PROJECT_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME} -DOBJDUMP=${CMAKE_OBJDUMP}
           -DWINDRES=${CMAKE_RC_COMPILER}
           -P ${PROJECT_SOURCE_DIR}/packaging/windows/check_package.cmake)
+
+# The example batch file beside the .exe, as the zip holds them, run under
+# Wine's cmd on a run that fails and on one that succeeds.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/run-digit-tint.bat
+               ${CMAKE_BINARY_DIR}/run-digit-tint.bat COPYONLY)
+add_test(NAME batch_file_sees_a_failure
+  COMMAND env ${DIGIT_TINT_WINE_ENV} ${CMAKE_COMMAND} -DWINE=${DIGIT_TINT_WINE}
+          -DBATCH=${CMAKE_BINARY_DIR}/run-digit-tint.bat -DWORK=${CMAKE_BINARY_DIR}/batch-check
+          -P ${PROJECT_SOURCE_DIR}/packaging/windows/check_batch.cmake)

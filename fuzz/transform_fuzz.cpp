@@ -12,9 +12,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "fuzz_input.hpp"
 #include "run/exchange_names.hpp"
 #include "run/run_transform.hpp"
+#include "support/fuzz_input.hpp"
 
 namespace {
 

@@ -25,7 +25,10 @@ usage() {
 build() {
     local source=$1 binary=$2
     shift 2
-    cmake -S "$source" -B "$binary" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+    # without the tests, but with the guard (a revision older than that
+    # option builds the guard anyway)
+    cmake -S "$source" -B "$binary" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DDIGIT_TINT_GUARD=ON --no-warn-unused-cli >/dev/null
     cmake --build "$binary" --parallel "$jobs" --target "$@" >/dev/null
 }
 

@@ -66,9 +66,24 @@ step format "format" format_check
 step docs "documentation: its runnable commands, the Windows guides' form" bash tools/check-docs.sh
 step debug "debug build with AddressSanitizer and UndefinedBehaviorSanitizer" \
     cmake --workflow --preset debug
-step release "release build" cmake --workflow --preset release
+# The product as a user builds it: no test built, and neither GoogleTest
+# (any find_package of it fails this configuration) nor Wine looked for.
+product_only() {
+    cmake --preset release -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON &&
+        cmake --build --preset release && cpack --preset release &&
+        cmake --workflow --preset windows-zip &&
+        ! grep -q '^DIGIT_TINT_WINE' build/windows-zip/CMakeCache.txt
+}
+step product "the product alone: release build and package, the Windows zip" product_only
+step release "release build with the tests (in the same build folder)" \
+    cmake --workflow --preset release-tests
 step windows "windows: static digit-tint.exe cross-built with MinGW-w64, every test under Wine, zip" \
     cmake --workflow --preset windows
+# The tested build and the zip-alone build, two folders, made the same zip.
+same_zip() {
+    cmp build/windows/digit-tint-*-windows-x86_64.zip build/windows-zip/digit-tint-*-windows-x86_64.zip
+}
+step zip "the Windows zip: the same bytes from the tested build and from the zip alone" same_zip
 step fuzz "fuzz: corpus regression run, then a short fuzzing run (clang, ASan+UBSan)" fuzz_run
 grep -E 'inputs ran clean' "$logs/fuzz.log" | sed 's/^/   /' || true
 step bench "benchmark at a small size, so that it keeps building and running" bash bench/run.sh --quick

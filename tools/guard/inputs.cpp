@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <random>
 
-#include "e2e/case_file.hpp"
-#include "fuzz_input.hpp"
 #include "run/exchange_names.hpp"
+#include "support/case_file.hpp"
 #include "support/files.hpp"
+#include "support/fuzz_input.hpp"
 #include "support/selection.hpp"
 
 namespace guard {

@@ -47,17 +47,20 @@ std::string one_line(const std::string &bytes) {
     return joined.empty() ? "stderr empty" : "stderr: " + joined;
 }
 
-// What the tool's own statuses mean; -1 reads as 255 here.
-std::string meaning(int status) {
-    if (status == 1) return ": more than " + std::to_string(line_limit) + " lines, nothing changed";
+// What the tool's own statuses mean; -1 reads as 255 here. Status 1 means the
+// line limit only where the selection handed over passed it: another program
+// run as the tool may end with 1 for its own reasons.
+std::string meaning(int status, std::size_t lines_handed) {
+    if (status == 1 && lines_handed > line_limit)
+        return ": more than " + std::to_string(line_limit) + " lines, nothing changed";
     if (status == 255) return " (-1): nothing handed back, for the reason in its message";
     return "";
 }
 
-std::string ending(const ToolRun &run) {
-    return run.signal
-               ? "was killed by signal " + std::to_string(run.signal)
-               : "failed with exit status " + std::to_string(run.status) + meaning(run.status);
+std::string ending(const ToolRun &run, std::size_t lines_handed) {
+    return run.signal ? "was killed by signal " + std::to_string(run.signal)
+                      : "failed with exit status " + std::to_string(run.status) +
+                            meaning(run.status, lines_handed);
 }
 
 // A UTF-8 selection goes over as it is, garbled for the tool; one line says
@@ -164,8 +167,8 @@ int show(const Options &options, const Scratch &scratch, Exchange &exchange,
                          scratch.dir);
     }
     if (exchange.run.status != 0 || exchange.run.signal)
-        return fail_kept("the tool " + ending(exchange.run) + " (" + one_line(exchange.run.err) +
-                             ")",
+        return fail_kept("the tool " + ending(exchange.run, exchange.in.lines) + " (" +
+                             one_line(exchange.run.err) + ")",
                          scratch.dir);
     std::vector<std::string> texts;
     if (!read_back(scratch.dir, exchange, options.svg.empty() ? nullptr : &texts, error))

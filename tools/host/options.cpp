@@ -82,8 +82,11 @@ const OptionSpec table[] = {
      "\"-\" writes it to standard output, the report to stderr",
      set_text<&Options::svg>},
     {"--svg-width", Takes::value, "PIXELS",
-     "the drawing's width (default: 800), its height at most 3/4\n"
-     "of it; no text is drawn smaller than 10 pixels",
+     "the plan's largest width (default: 800): it keeps its\n"
+     "proportions within PIXELS wide and 3/4 of PIXELS high,\n"
+     "the legend's band included, so it is often narrower; a\n"
+     "legend of many pens may widen the page; no text is drawn\n"
+     "smaller than 10 pixels",
      set_svg_width},
     {"-o, --output", Takes::value, "FILE",
      "write the returned exchange file to FILE; \"-\" writes it\n"

@@ -21,7 +21,7 @@ struct Options {
     bool version = false;
     ColorWhen color = ColorWhen::auto_;
     std::string svg;     // drawing to write, if any; "-" for stdout
-    int svg_width = 800; // the drawing's width in pixels
+    int svg_width = 800; // the plan's largest width in pixels
     std::string keep;    // scratch directory to use and keep, if any
     std::string output;  // where to copy the returned exchange file; "-" for stdout
     std::string tool;    // the tool to start; empty for the one built beside us

@@ -7,7 +7,8 @@
 //   @@ status <n>              the tool's exit(n); 0 when not given
 //   @@ expect <name>           lines the file must hold, each ended with CR LF
 //   @@ same <name> <input>     the file must hold that input file's bytes
-//   @@ stdout / @@ stderr      lines expected there, each ended with LF
+//   @@ stdout / @@ stderr      lines expected there, each ended with LF;
+//                              @version@ in stdout is the build's version
 //   @@ names keep case         the case holds only where the tool's file names
 //   @@ names ignore case       tell case apart, or only where they do not
 //   @@ # ...                   a comment

@@ -1,4 +1,4 @@
-#include "case_file.hpp"
+#include "support/case_file.hpp"
 
 #include <cctype>
 #include <fstream>
