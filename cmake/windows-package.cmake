@@ -7,7 +7,7 @@ set(DIGIT_TINT_WINDOWS_DIR ${PROJECT_SOURCE_DIR}/packaging/windows)
 
 # What the Properties show on a Japanese Windows (version.rc.in).
 set(DIGIT_TINT_VENDOR_JA "digit-tint 開発者")
-set(DIGIT_TINT_DESCRIPTION_JA "CAD の選択範囲の文字列にある数字の色を変えます")
+set(DIGIT_TINT_DESCRIPTION_JA "CAD の選択内容の文字列にある数字の色を変えます")
 
 # The copyright line exactly as LICENSE has it.
 file(STRINGS ${PROJECT_SOURCE_DIR}/LICENSE DIGIT_TINT_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
