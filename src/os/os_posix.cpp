@@ -12,8 +12,25 @@ namespace os {
 
 constexpr unsigned access_bits = 0777; // set-id and sticky bits are never passed on
 
-std::FILE *open_regular_file(const char *name, unsigned &permissions) {
-    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+namespace {
+
+FileId id_of(const struct stat &st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+} // namespace
+
+bool identify(std::FILE *file, FileId &id) {
+    struct stat st;
+    if (fstat(fileno(file), &st) != 0) return false;
+    id = id_of(st);
+    return true;
+}
+
+// No link is followed and nothing waits on a pipe; what the descriptor
+// turns out to be decides, not what the name looked like a moment before.
+std::FILE *open_held_file(const char *name, unsigned &permissions, Patience &) {
+    const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
     std::FILE *file = nullptr;
@@ -24,6 +41,17 @@ std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     }
     permissions = st.st_mode & access_bits;
     return file;
+}
+
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
+    Patience patience;
+    return open_held_file(name, permissions, patience);
+}
+
+bool holds(const char *name, const FileId &id) {
+    struct stat st;
+    return fstatat(AT_FDCWD, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           id_of(st) == id;
 }
 
 std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken) {
@@ -53,7 +81,7 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
     while (const dirent *entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own)
+            (!own || name != own))
             unlink(entry->d_name);
     }
     closedir(dir);
@@ -66,6 +94,13 @@ bool remove_own_file(const char *name, Patience &) {
 
 bool replace_file(const char *from, const char *to, Patience &) {
     return std::rename(from, to) == 0;
+}
+
+bool move_checked(const FileId &id, const char *from, const char *to, Patience &) {
+    if (!holds(from, id) || std::rename(from, to) != 0) return false;
+    if (holds(to, id)) return true;
+    if (!name_exists(from)) std::rename(to, from);
+    return false;
 }
 
 Entry entry_at(const char *name) {

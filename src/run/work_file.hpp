@@ -27,6 +27,7 @@
 #include <limits>
 #include <string>
 
+#include "os/os.hpp"
 #include "run/exchange_names.hpp"
 #include "stream/text_out.hpp"
 
@@ -47,6 +48,7 @@ struct OwnName {
         std::char_traits<char>::length(exchange::own_prefix) +
         decimal_digits(std::numeric_limits<unsigned long>::max()) + 1 + max_attempt_digits;
     char text[longest + 1];
+    os::FileId id; // the file created under text, which alone is ever moved or removed
 };
 
 // Creates the work file under a name of this run's own, with the permission

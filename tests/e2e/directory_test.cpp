@@ -358,13 +358,16 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: jwc_temp.txt \n",
                 .runs = 2,
                 .still_there = "jwc_temp.txt"},
-        Planted{.name = "directory_under_the_host_name_beside_a_selection",
+        // the host could not write its selection: an older result is none
+        Planted{.name = "directory_under_the_host_name_beside_an_older_result",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         fs::create_directory(d / "jwc_temp.txt");
-                        support::write_file(d / "JWC_TEMP.TXT", selection);
+                        support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .files = {{"JWC_TEMP.TXT", result}},
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"JWC_TEMP.TXT", older}},
                 .still_there = "jwc_temp.txt"},
         // (Wine shows a link as what it points to, and moves that)
         Planted{.name = "link_under_the_host_name",
