@@ -2,6 +2,7 @@
 #include "os/os.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -96,8 +97,31 @@ bool replace_file(const char *from, const char *to, Patience &) {
     return std::rename(from, to) == 0;
 }
 
+namespace {
+
+// Where to stands already, from and to trade places in one step, so that an
+// entry swapped in under from after its check costs nothing under to: that
+// entry is traded back, and what stood under to is removed only once to holds
+// the file. Past nothing else is to removed, a directory never. -1 where the
+// system or the file system cannot trade, or nothing stands under to.
+int trade_places(const FileId &id, const char *from, const char *to) {
+#ifdef RENAME_EXCHANGE
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) != 0)
+        return errno == ENOENT || errno == EINVAL || errno == ENOSYS ? -1 : 0;
+    if (holds(to, id) && unlink(from) == 0) return 1;
+    renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+    return 0;
+#else
+    return -1;
+#endif
+}
+
+} // namespace
+
 bool move_checked(const FileId &id, const char *from, const char *to, Patience &) {
-    if (!holds(from, id) || std::rename(from, to) != 0) return false;
+    if (!holds(from, id)) return false;
+    if (const int traded = trade_places(id, from, to); traded >= 0) return traded == 1;
+    if (std::rename(from, to) != 0) return false;
     if (holds(to, id)) return true;
     if (!name_exists(from)) std::rename(to, from);
     return false;

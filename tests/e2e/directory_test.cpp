@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -125,6 +126,15 @@ enum class Needs {
     failing_call, // strace, to fail a system call
 };
 
+// The tool stopped by strace as the when-th call that names path returns:
+// the directory is changed while it stands still, at that very call.
+struct Swap {
+    const char *path = nullptr;
+    const char *call = "newfstatat";
+    int when = 0;
+    std::function<void(const fs::path &dir, const fs::path &outside)> act = {};
+};
+
 struct Planted {
     const char *name;
     // Sets up dir; outside is a file beside it that no run may write.
@@ -138,6 +148,7 @@ struct Planted {
     std::vector<std::string> wrapper = {}; // what starts the tool, where not the runner itself
     int runs = 1;                      // each run alike, as the next run finds what the last left
     const char *still_there = nullptr; // a name that is no regular file and must stay
+    Swap swap = {};                    // with needs failing_call
 };
 
 void PrintTo(const Planted &c, std::ostream *os) {
@@ -152,6 +163,40 @@ bool available(Needs needs) {
     case Needs::failing_call: return e2e::can_fail_calls();
     }
     return false;
+}
+
+// The tool's pid once strace says it stopped it (its lines start with the
+// pid); 0 where the run ended first.
+pid_t stopped_tool(const support::Process &tracer, const fs::path &trace) {
+    while (!tracer.ended_within(std::chrono::milliseconds(1))) {
+        const std::string lines = support::read_file(trace);
+        if (const auto at = lines.find(" --- stopped by SIGSTOP ---"); at != std::string::npos)
+            return std::stoi(lines.substr(lines.rfind('\n', at) + 1));
+    }
+    return 0;
+}
+
+e2e::Outcome run_swapped(const fs::path &dir, const fs::path &outside, const Swap &swap) {
+    const fs::path trace = dir.parent_path() / "calls";
+    support::write_file(trace, "");
+    support::Command c = e2e::tool_command(dir, {});
+    c.argv.insert(
+        c.argv.begin(),
+        {"env", "ASAN_OPTIONS=detect_leaks=0", "strace", "-f", "-qq", "-o", trace.string(), "-e",
+         std::string("trace=") + swap.call, "-e", "signal=SIGSTOP", "-P", swap.path, "-e",
+         std::string("inject=") + swap.call + ":signal=SIGSTOP:when=" + std::to_string(swap.when),
+         "--"});
+    c.timeout = e2e::no_wait_limit;
+    support::Process run(c);
+    const pid_t tool = stopped_tool(run, trace);
+    EXPECT_NE(tool, 0) << "the run never stopped at the call";
+    if (tool != 0) swap.act(dir, outside);
+    if (tool != 0) ::kill(tool, SIGCONT);
+    support::Exit e = run.wait();
+    if (e.err.starts_with("strace: ")) e.err.erase(0, e.err.find('\n') + 1); // where -P resolved to
+    Files files = support::read_files(dir); // a link's target is checked as outside
+    std::erase_if(files, [&](const auto &f) { return fs::is_symlink(dir / f.first); });
+    return {e.status, e.out, e.err, files};
 }
 
 class PlantedNames : public testing::TestWithParam<Planted> {};
@@ -171,7 +216,8 @@ TEST_P(PlantedNames, AreNeverWrittenThroughNorWaitedOn) {
         SCOPED_TRACE("run " + std::to_string(run));
         // Nothing here may block: a run that waits on a pipe is killed soon.
         const e2e::Outcome o =
-            e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
+            c.swap.path ? run_swapped(dir, outside, c.swap)
+                        : e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
         EXPECT_EQ(o.status, e2e::reported_status(c.status));
         EXPECT_EQ(o.err, c.err);
         EXPECT_EQ(o.out, c.out);
@@ -191,6 +237,53 @@ void sticky_with_roots_file(const fs::path &d, const char *name) {
     host_leaves_selection(d);
     ASSERT_EQ(chown((d / "jwc_temp.txt").c_str(), nobody, nobody), 0);
     support::write_file(d / name, precious);
+}
+
+// What a swap puts under a name in place of what stood there, which goes
+// aside: another user's doing, never the host's.
+enum class Put { folder, pipe, link };
+
+void put_instead(const fs::path &name, Put put, const fs::path &outside) {
+    fs::rename(name, name.parent_path() / "moved aside");
+    if (put == Put::folder) fs::create_directory(name);
+    if (put == Put::pipe) {
+        EXPECT_EQ(mkfifo(name.c_str(), 0644), 0);
+    }
+    if (put == Put::link) fs::create_symlink(outside, name);
+}
+
+// The selection swapped at a take-over name between its check and its move
+// (the call is that check): whatever was put there is moved back, never on.
+Planted swapped_at(const char *name, Put put, int checked_at, const char *row) {
+    return {.name = row,
+            .plant =
+                [](const fs::path &d, const fs::path &) {
+                    host_leaves_selection(d);
+                    support::write_file(d / "JWC_TEMP.TXT", older);
+                },
+            .status = -1,
+            .err = std::string("Cannot open file: ") + name + " \n",
+            .files = {{"moved aside", selection}, {"JWC_TEMP.TXT", older}},
+            .needs = Needs::failing_call,
+            .still_there = name,
+            .swap = {name, "newfstatat", checked_at,
+                     [=](const fs::path &d, const fs::path &o) { put_instead(d / name, put, o); }}};
+}
+
+// The run's own file swapped once it is made (the call is the clearing of
+// the work name after it): it is neither handed back nor removed.
+Planted swapped_own_file(Put put, const char *row) {
+    return {.name = row,
+            .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
+            .status = -1,
+            .err = cannot_open_exchange,
+            .files = {{"moved aside", result}, {"JWC_TEMP.TXT", selection}},
+            .needs = Needs::failing_call,
+            .swap = {"JWC_TEMP.$$$", "unlink", 1, [=](const fs::path &d, const fs::path &o) {
+                         for (const auto &e : fs::directory_iterator(d))
+                             if (e.path().filename().string().starts_with("JWC_TEMP.$$$."))
+                                 return put_instead(e.path(), put, o);
+                     }}};
 }
 
 // A shell that starts the tool with a limit on the size of the files it
@@ -430,7 +523,7 @@ INSTANTIATE_TEST_SUITE_P(
                 .files = {{"JWC_x2x2.$$$", selection}, {"JWC_TEMP.TXT", older}},
                 .needs = Needs::failing_call,
                 .args = {"/t1"},
-                .wrapper = e2e::failing_calls("rename:error=EIO:when=3")},
+                .wrapper = e2e::failing_calls("renameat2:error=EIO:when=3")},
         // a result cut short by a full disk or a size limit is never handed
         // back, and the run removes what it wrote
         Planted{.name = "file_size_limit",
@@ -500,6 +593,15 @@ INSTANTIATE_TEST_SUITE_P(
                 .files = {{"JWC_TEMP.TXT", result}},
                 .needs = Needs::native,
                 .wrapper = {"bash", "-c", "exec -a --version \"$@\"", "sh"}},
+        swapped_at("jwc_temp.txt", Put::folder, 4, "folder_swapped_in_at_the_host_name"),
+        swapped_at("jwc_temp.txt", Put::link, 4, "link_swapped_in_at_the_host_name"),
+        swapped_at("JWC_x2x2.$$", Put::pipe, 3, "pipe_swapped_in_at_the_first_step"),
+        swapped_at("JWC_x2x2.$$", Put::link, 3, "link_swapped_in_at_the_first_step"),
+        swapped_at("JWC_x2x2.$$$", Put::folder, 3, "folder_swapped_in_at_the_second_step"),
+        swapped_at("JWC_x2x2.$$$", Put::pipe, 3, "pipe_swapped_in_at_the_second_step"),
+        swapped_own_file(Put::folder, "folder_swapped_in_for_the_own_file"),
+        swapped_own_file(Put::pipe, "pipe_swapped_in_for_the_own_file"),
+        swapped_own_file(Put::link, "link_swapped_in_for_the_own_file"),
         // the lock failing is no reason to stop
         Planted{.name = "directory_that_cannot_be_locked",
                 .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
