@@ -87,6 +87,8 @@ bool move_checked(const FileId &id, const char *from, const char *to, Patience &
 // What stands under a name: nothing, a regular file, or anything else,
 // which no host writes: a directory, a pipe, a device, a link whatever it
 // points to, and on Windows any reparse point (a symbolic link, a junction).
+// Where the look fails for another reason than a missing name, a file: its
+// open, which checks what it holds, decides.
 enum class Entry { none, file, other };
 Entry entry_at(const char *name);
 

@@ -129,7 +129,8 @@ bool move_checked(const FileId &id, const char *from, const char *to, Patience &
 
 Entry entry_at(const char *name) {
     struct stat st;
-    if (lstat(name, &st) != 0) return Entry::none;
+    // Where the look itself fails, the open of the file decides.
+    if (lstat(name, &st) != 0) return errno == ENOENT ? Entry::none : Entry::file;
     return S_ISREG(st.st_mode) ? Entry::file : Entry::other;
 }
 

@@ -472,6 +472,18 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: jwc_temp.txt \n",
                 .files = {{"jwc_temp.txt", precious}}, // read through the link
                 .still_there = "jwc_temp.txt"},
+        // (Wine resolves the link: a folder named as this one but for case is another)
+        Planted{.name = "link_into_a_folder_named_alike_but_for_case",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        fs::create_directory(d.parent_path() / "WORK");
+                        support::write_file(d.parent_path() / "WORK" / "jwc_temp.txt", precious);
+                        fs::create_symlink("../WORK/jwc_temp.txt", d / "jwc_temp.txt");
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", precious}}, // read through the link
+                .still_there = "jwc_temp.txt"},
         Planted{.name = "directory_under_a_step_name_alone",
                 .plant = [](const fs::path &d,
                             const fs::path &) { fs::create_directory(d / "JWC_x2x2.$$"); },
