@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
@@ -60,8 +61,10 @@ HANDLE open_itself(const wchar_t *name) {
 // the working directory's and name. The directory is compared exactly, case
 // kept, as two folders whose names differ in case alone are two on a disk
 // that keeps case; the name as the file system looks it up, in any case.
-// False only where that is known.
+// False only where that is known; a name with a folder in it is not one of
+// the working directory's, and passes.
 bool stands_under(HANDLE h, const char *name) {
+    if (std::strpbrk(name, "\\/:")) return true;
     wchar_t wide[MAX_PATH + 1];
     const int n = MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1);
     wchar_t dir[path_room], entry[path_room];

@@ -33,6 +33,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using Files = std::map<std::string, std::string>;
 
 const std::string selection = "hq\r\nlc3\r\nch 10 20 1 0 \"ROOM101-B\r\n";
@@ -129,8 +130,7 @@ enum class Needs {
 // The tool stopped by strace as the when-th call that names path returns:
 // the directory is changed while it stands still, at that very call.
 struct Swap {
-    const char *path = nullptr;
-    const char *call = "newfstatat";
+    const char *path = nullptr, *call = nullptr;
     int when = 0;
     std::function<void(const fs::path &dir, const fs::path &outside)> act = {};
 };
@@ -165,17 +165,7 @@ bool available(Needs needs) {
     return false;
 }
 
-// The tool's pid once strace says it stopped it (its lines start with the
-// pid); 0 where the run ended first.
-pid_t stopped_tool(const support::Process &tracer, const fs::path &trace) {
-    while (!tracer.ended_within(std::chrono::milliseconds(1))) {
-        const std::string lines = support::read_file(trace);
-        if (const auto at = lines.find(" --- stopped by SIGSTOP ---"); at != std::string::npos)
-            return std::stoi(lines.substr(lines.rfind('\n', at) + 1));
-    }
-    return 0;
-}
-
+// strace's trace names the pid it stopped: the swap is made while it stands.
 e2e::Outcome run_swapped(const fs::path &dir, const fs::path &outside, const Swap &swap) {
     const fs::path trace = dir.parent_path() / "calls";
     support::write_file(trace, "");
@@ -188,10 +178,12 @@ e2e::Outcome run_swapped(const fs::path &dir, const fs::path &outside, const Swa
          "--"});
     c.timeout = e2e::no_wait_limit;
     support::Process run(c);
-    const pid_t tool = stopped_tool(run, trace);
-    EXPECT_NE(tool, 0) << "the run never stopped at the call";
-    if (tool != 0) swap.act(dir, outside);
-    if (tool != 0) ::kill(tool, SIGCONT);
+    std::size_t at = std::string::npos;
+    for (std::string lines; at == std::string::npos && !run.ended_within(1ms);)
+        if (at = (lines = support::read_file(trace)).find(" --- stopped by"); at != lines.npos)
+            swap.act(dir, outside),
+                ::kill(std::stoi(lines.substr(lines.rfind('\n', at) + 1)), SIGCONT);
+    EXPECT_NE(at, std::string::npos) << "the run never stopped at the call";
     support::Exit e = run.wait();
     if (e.err.starts_with("strace: ")) e.err.erase(0, e.err.find('\n') + 1); // where -P resolved to
     Files files = support::read_files(dir); // a link's target is checked as outside
@@ -246,15 +238,16 @@ enum class Put { folder, pipe, link };
 void put_instead(const fs::path &name, Put put, const fs::path &outside) {
     fs::rename(name, name.parent_path() / "moved aside");
     if (put == Put::folder) fs::create_directory(name);
-    if (put == Put::pipe) {
-        EXPECT_EQ(mkfifo(name.c_str(), 0644), 0);
-    }
+    if (put == Put::pipe) mkfifo(name.c_str(), 0644);
     if (put == Put::link) fs::create_symlink(outside, name);
 }
 
-// The selection swapped at a take-over name between its check and its move
-// (the call is that check): whatever was put there is moved back, never on.
-Planted swapped_at(const char *name, Put put, int checked_at, const char *row) {
+// The selection swapped at a name between its check (its checked_at-th stat)
+// and its move, or (0) the run's own file when the work name is cleared: what
+// was put there is never moved on, handed back nor removed.
+Planted swapped(const char *name, Put put, int checked_at, const char *row) {
+    const bool own = checked_at == 0;
+    const std::string taken = own ? "JWC_TEMP.$$$." : name;
     return {.name = row,
             .plant =
                 [](const fs::path &d, const fs::path &) {
@@ -263,25 +256,14 @@ Planted swapped_at(const char *name, Put put, int checked_at, const char *row) {
                 },
             .status = -1,
             .err = std::string("Cannot open file: ") + name + " \n",
-            .files = {{"moved aside", selection}, {"JWC_TEMP.TXT", older}},
+            .files = {{"moved aside", own ? result : selection},
+                      {"JWC_TEMP.TXT", own ? selection : older}},
             .needs = Needs::failing_call,
-            .still_there = name,
-            .swap = {name, "newfstatat", checked_at,
-                     [=](const fs::path &d, const fs::path &o) { put_instead(d / name, put, o); }}};
-}
-
-// The run's own file swapped once it is made (the call is the clearing of
-// the work name after it): it is neither handed back nor removed.
-Planted swapped_own_file(Put put, const char *row) {
-    return {.name = row,
-            .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
-            .status = -1,
-            .err = cannot_open_exchange,
-            .files = {{"moved aside", result}, {"JWC_TEMP.TXT", selection}},
-            .needs = Needs::failing_call,
-            .swap = {"JWC_TEMP.$$$", "unlink", 1, [=](const fs::path &d, const fs::path &o) {
+            .still_there = own ? nullptr : name,
+            .swap = {own ? "JWC_TEMP.$$$" : name, own ? "unlink" : "newfstatat",
+                     own ? 1 : checked_at, [=](const fs::path &d, const fs::path &o) {
                          for (const auto &e : fs::directory_iterator(d))
-                             if (e.path().filename().string().starts_with("JWC_TEMP.$$$."))
+                             if (e.path().filename().string().starts_with(taken))
                                  return put_instead(e.path(), put, o);
                      }}};
 }
@@ -476,8 +458,8 @@ INSTANTIATE_TEST_SUITE_P(
         Planted{.name = "link_into_a_folder_named_alike_but_for_case",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
-                        fs::create_directory(d.parent_path() / "WORK");
-                        support::write_file(d.parent_path() / "WORK" / "jwc_temp.txt", precious);
+                        fs::create_directory(d / "../WORK");
+                        support::write_file(d / "../WORK/jwc_temp.txt", precious);
                         fs::create_symlink("../WORK/jwc_temp.txt", d / "jwc_temp.txt");
                     },
                 .status = -1,
@@ -605,15 +587,15 @@ INSTANTIATE_TEST_SUITE_P(
                 .files = {{"JWC_TEMP.TXT", result}},
                 .needs = Needs::native,
                 .wrapper = {"bash", "-c", "exec -a --version \"$@\"", "sh"}},
-        swapped_at("jwc_temp.txt", Put::folder, 4, "folder_swapped_in_at_the_host_name"),
-        swapped_at("jwc_temp.txt", Put::link, 4, "link_swapped_in_at_the_host_name"),
-        swapped_at("JWC_x2x2.$$", Put::pipe, 3, "pipe_swapped_in_at_the_first_step"),
-        swapped_at("JWC_x2x2.$$", Put::link, 3, "link_swapped_in_at_the_first_step"),
-        swapped_at("JWC_x2x2.$$$", Put::folder, 3, "folder_swapped_in_at_the_second_step"),
-        swapped_at("JWC_x2x2.$$$", Put::pipe, 3, "pipe_swapped_in_at_the_second_step"),
-        swapped_own_file(Put::folder, "folder_swapped_in_for_the_own_file"),
-        swapped_own_file(Put::pipe, "pipe_swapped_in_for_the_own_file"),
-        swapped_own_file(Put::link, "link_swapped_in_for_the_own_file"),
+        swapped("jwc_temp.txt", Put::folder, 4, "folder_swapped_in_at_the_host_name"),
+        swapped("jwc_temp.txt", Put::link, 4, "link_swapped_in_at_the_host_name"),
+        swapped("JWC_x2x2.$$", Put::pipe, 3, "pipe_swapped_in_at_the_first_step"),
+        swapped("JWC_x2x2.$$", Put::link, 3, "link_swapped_in_at_the_first_step"),
+        swapped("JWC_x2x2.$$$", Put::folder, 3, "folder_swapped_in_at_the_second_step"),
+        swapped("JWC_x2x2.$$$", Put::pipe, 3, "pipe_swapped_in_at_the_second_step"),
+        swapped("JWC_TEMP.TXT", Put::folder, 0, "folder_swapped_in_for_the_own_file"),
+        swapped("JWC_TEMP.TXT", Put::pipe, 0, "pipe_swapped_in_for_the_own_file"),
+        swapped("JWC_TEMP.TXT", Put::link, 0, "link_swapped_in_for_the_own_file"),
         // the lock failing is no reason to stop
         Planted{.name = "directory_that_cannot_be_locked",
                 .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },
