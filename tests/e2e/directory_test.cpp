@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -21,6 +22,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/files.hpp"
@@ -33,7 +35,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using Files = std::map<std::string, std::string>;
 
 const std::string selection = "hq\r\nlc3\r\nch 10 20 1 0 \"ROOM101-B\r\n";
@@ -127,14 +128,6 @@ enum class Needs {
     failing_call, // strace, to fail a system call
 };
 
-// The tool stopped by strace as the when-th call that names path returns:
-// the directory is changed while it stands still, at that very call.
-struct Swap {
-    const char *path = nullptr, *call = nullptr;
-    int when = 0;
-    std::function<void(const fs::path &dir, const fs::path &outside)> act = {};
-};
-
 struct Planted {
     const char *name;
     // Sets up dir; outside is a file beside it that no run may write.
@@ -148,7 +141,7 @@ struct Planted {
     std::vector<std::string> wrapper = {}; // what starts the tool, where not the runner itself
     int runs = 1;                      // each run alike, as the next run finds what the last left
     const char *still_there = nullptr; // a name that is no regular file and must stay
-    Swap swap = {};                    // with needs failing_call
+    std::function<void(const fs::path &dir, const fs::path &)> swap = {}; // at stopped_at
 };
 
 void PrintTo(const Planted &c, std::ostream *os) {
@@ -165,30 +158,33 @@ bool available(Needs needs) {
     return false;
 }
 
-// strace's trace names the pid it stopped: the swap is made while it stands.
-e2e::Outcome run_swapped(const fs::path &dir, const fs::path &outside, const Swap &swap) {
-    const fs::path trace = dir.parent_path() / "calls";
-    support::write_file(trace, "");
-    support::Command c = e2e::tool_command(dir, {});
-    c.argv.insert(
-        c.argv.begin(),
-        {"env", "ASAN_OPTIONS=detect_leaks=0", "strace", "-f", "-qq", "-o", trace.string(), "-e",
-         std::string("trace=") + swap.call, "-e", "signal=SIGSTOP", "-P", swap.path, "-e",
-         std::string("inject=") + swap.call + ":signal=SIGSTOP:when=" + std::to_string(swap.when),
-         "--"});
-    c.timeout = e2e::no_wait_limit;
-    support::Process run(c);
-    std::size_t at = std::string::npos;
-    for (std::string lines; at == std::string::npos && !run.ended_within(1ms);)
-        if (at = (lines = support::read_file(trace)).find(" --- stopped by"); at != lines.npos)
-            swap.act(dir, outside),
-                ::kill(std::stoi(lines.substr(lines.rfind('\n', at) + 1)), SIGCONT);
-    EXPECT_NE(at, std::string::npos) << "the run never stopped at the call";
-    support::Exit e = run.wait();
-    if (e.err.starts_with("strace: ")) e.err.erase(0, e.err.find('\n') + 1); // where -P resolved to
-    Files files = support::read_files(dir); // a link's target is checked as outside
-    std::erase_if(files, [&](const auto &f) { return fs::is_symlink(dir / f.first); });
-    return {e.status, e.out, e.err, files};
+// strace stopping the tool as the when-th call naming path returns, said in
+// ../calls; run_swapped makes the swap while it stands still, and lets it go.
+std::vector<std::string> stopped_at(const char *path, const std::string &call, int when) {
+    auto wrapper = e2e::failing_calls(call + ":signal=SIGSTOP:when=" + std::to_string(when));
+    wrapper.insert(wrapper.end() - 1, {"-o", "../calls", "-e", "trace=" + call, "-e",
+                                       "signal=SIGSTOP", "-P", path}); // the last -o counts
+    return wrapper;
+}
+
+e2e::Outcome run_swapped(const Planted &c, const fs::path &dir, const fs::path &outside) {
+    support::write_file(dir / "../calls", "");
+    std::atomic<bool> ended = false;
+    std::thread swapper([&] {
+        std::string calls;
+        while (!ended && calls.find(" --- stopped by") == std::string::npos)
+            calls = support::read_file(dir / "../calls");
+        if (ended) return ADD_FAILURE() << "the run never stopped at the call";
+        c.swap(dir, outside);
+        ::kill(std::stoi(calls.substr(calls.rfind('\n', calls.find(" --- stopped by")) + 1)),
+               SIGCONT);
+    });
+    e2e::Outcome o = e2e::run_tool_within(c.wrapper, dir, {}, 0, e2e::no_wait_limit);
+    ended = true;
+    swapper.join();
+    if (o.err.starts_with("strace: ")) o.err.erase(0, o.err.find('\n') + 1); // where -P resolved to
+    std::erase_if(o.files, [&](const auto &f) { return fs::is_symlink(dir / f.first); });
+    return o; // with a link's target checked as outside
 }
 
 class PlantedNames : public testing::TestWithParam<Planted> {};
@@ -208,8 +204,8 @@ TEST_P(PlantedNames, AreNeverWrittenThroughNorWaitedOn) {
         SCOPED_TRACE("run " + std::to_string(run));
         // Nothing here may block: a run that waits on a pipe is killed soon.
         const e2e::Outcome o =
-            c.swap.path ? run_swapped(dir, outside, c.swap)
-                        : e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
+            c.swap ? run_swapped(c, dir, outside)
+                   : e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
         EXPECT_EQ(o.status, e2e::reported_status(c.status));
         EXPECT_EQ(o.err, c.err);
         EXPECT_EQ(o.out, c.out);
@@ -231,20 +227,9 @@ void sticky_with_roots_file(const fs::path &d, const char *name) {
     support::write_file(d / name, precious);
 }
 
-// What a swap puts under a name in place of what stood there, which goes
-// aside: another user's doing, never the host's.
+// The selection swapped between its check (its checked_at-th stat) and move, or (0) the
+// run's own file once made: what was put there is never moved on, handed back nor removed.
 enum class Put { folder, pipe, link };
-
-void put_instead(const fs::path &name, Put put, const fs::path &outside) {
-    fs::rename(name, name.parent_path() / "moved aside");
-    if (put == Put::folder) fs::create_directory(name);
-    if (put == Put::pipe) mkfifo(name.c_str(), 0644);
-    if (put == Put::link) fs::create_symlink(outside, name);
-}
-
-// The selection swapped at a name between its check (its checked_at-th stat)
-// and its move, or (0) the run's own file when the work name is cleared: what
-// was put there is never moved on, handed back nor removed.
 Planted swapped(const char *name, Put put, int checked_at, const char *row) {
     const bool own = checked_at == 0;
     const std::string taken = own ? "JWC_TEMP.$$$." : name;
@@ -259,13 +244,21 @@ Planted swapped(const char *name, Put put, int checked_at, const char *row) {
             .files = {{"moved aside", own ? result : selection},
                       {"JWC_TEMP.TXT", own ? selection : older}},
             .needs = Needs::failing_call,
+            .wrapper = own ? stopped_at("JWC_TEMP.$$$", "unlink", 1)
+                           : stopped_at(name, "newfstatat", checked_at),
             .still_there = own ? nullptr : name,
-            .swap = {own ? "JWC_TEMP.$$$" : name, own ? "unlink" : "newfstatat",
-                     own ? 1 : checked_at, [=](const fs::path &d, const fs::path &o) {
-                         for (const auto &e : fs::directory_iterator(d))
-                             if (e.path().filename().string().starts_with(taken))
-                                 return put_instead(e.path(), put, o);
-                     }}};
+            .swap =
+                [=](const fs::path &d, const fs::path &outside) {
+                    for (const auto &e : fs::directory_iterator(d))
+                        if (const fs::path at = e.path();
+                            at.filename().string().starts_with(taken)) {
+                            fs::rename(at, d / "moved aside");
+                            if (put == Put::folder) fs::create_directory(at);
+                            if (put == Put::pipe) mkfifo(at.c_str(), 0644);
+                            if (put == Put::link) fs::create_symlink(outside, at);
+                            return;
+                        }
+                }};
 }
 
 // A shell that starts the tool with a limit on the size of the files it
@@ -454,8 +447,7 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: jwc_temp.txt \n",
                 .files = {{"jwc_temp.txt", precious}}, // read through the link
                 .still_there = "jwc_temp.txt"},
-        // (Wine resolves the link: a folder named as this one but for case is another)
-        Planted{.name = "link_into_a_folder_named_alike_but_for_case",
+        Planted{.name = "link_into_a_folder_named_alike_but_for_case", // Wine resolves it
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         fs::create_directory(d / "../WORK");
