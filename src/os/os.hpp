@@ -71,17 +71,15 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
 // rename is.
 bool remove_own_file(const char *name, Patience &patience);
 
-// Renames from to to, replacing an existing to in one step on every platform,
-// so that a reader of to sees either the old file or the new one. On Windows
-// a rename refused while another program holds either file for a moment is
-// tried again while patience lasts; a missing from fails at once.
-bool replace_file(const char *from, const char *to, Patience &patience);
-
-// Moves the file id from from to to as replace_file does, checking before
-// the move and after it that the name holds that very file: an entry put
-// under either name meanwhile (a directory, a pipe, a link, another file) is
-// never moved on nor taken for it. Where to turns out to hold another entry,
-// that entry goes back under from where from is free, and false.
+// Renames the file id from from to to, replacing an existing to in one step
+// on every platform, so that a reader of to sees either the old file or the
+// new one; checking before the move and after it that the name holds that
+// very file: an entry put under either name meanwhile (a directory, a pipe, a
+// link, another file) is never moved on nor taken for it. Where to turns out
+// to hold another entry, that entry goes back under from where from is free,
+// and false. On Windows a rename refused while another program holds either
+// file for a moment is tried again while patience lasts; a missing from fails
+// at once.
 bool move_checked(const FileId &id, const char *from, const char *to, Patience &patience);
 
 // What stands under a name: nothing, a regular file, or anything else,

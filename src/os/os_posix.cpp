@@ -93,10 +93,6 @@ bool remove_own_file(const char *name, Patience &) {
     return unlink(name) == 0;
 }
 
-bool replace_file(const char *from, const char *to, Patience &) {
-    return std::rename(from, to) == 0;
-}
-
 namespace {
 
 // Where to stands already, from and to trade places in one step, so that an

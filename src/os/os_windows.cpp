@@ -224,16 +224,48 @@ bool remove_own_file(const char *name, Patience &patience) {
     return retried([&] { return DeleteFileA(name) != 0; }, patience);
 }
 
-bool replace_file(const char *from, const char *to, Patience &patience) {
-    // The C runtime's rename refuses an existing target here.
-    return move_file(from, to, MOVEFILE_REPLACE_EXISTING, patience);
+namespace {
+
+// Renames what h holds to to, replacing what stands there: by the handle, so
+// that the object moved is the one the handle was checked to hold.
+bool rename_by_handle(HANDLE h, const char *to) {
+    wchar_t wide[MAX_PATH + 1];
+    const int n = MultiByteToWideChar(CP_ACP, 0, to, -1, wide, MAX_PATH + 1);
+    alignas(FILE_RENAME_INFO) char room[sizeof(FILE_RENAME_INFO) + sizeof wide] = {};
+    auto *const info = reinterpret_cast<FILE_RENAME_INFO *>(room);
+    info->ReplaceIfExists = TRUE; // and no root directory: to is a name in from's folder
+    info->FileNameLength = static_cast<DWORD>(n - 1) * sizeof(wchar_t);
+    std::wmemcpy(info->FileName, wide, static_cast<std::size_t>(n > 1 ? n - 1 : 0));
+    return n > 1 && SetFileInformationByHandle(h, FileRenameInfo, info, sizeof room);
 }
 
-// Under Wine rename replaces what to names itself, a link as well, but moves
-// what from names through a link: the checks by handle before and after the
-// move keep either from passing for the file.
+// Opens from itself for a rename, checks by the handle that it is the file
+// id, and renames it by the handle, held files waited for while patience
+// lasts.
+bool move_held(const FileId &id, const char *from, const char *to, Patience &patience) {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (!retried(
+            [&] {
+                h = CreateFileA(from, DELETE | SYNCHRONIZE, share_all, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                return h != INVALID_HANDLE_VALUE;
+            },
+            patience))
+        return false;
+    FileId found;
+    const bool moved = regular_file_under(h, from, found) && found == id &&
+                       retried([&] { return rename_by_handle(h, to); }, patience);
+    CloseHandle(h);
+    return moved;
+}
+
+} // namespace
+
+// The rename by handle moves the object checked. Wine renames by the path
+// the handle was opened under: the check by handle after the move keeps an
+// entry swapped in meanwhile from passing for the file.
 bool move_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
-    if (!holds(from, id) || !replace_file(from, to, patience)) return false;
+    if (!move_held(id, from, to, patience)) return false;
     if (holds(to, id)) return true;
     if (!name_exists(from)) move_file(to, from, 0, patience);
     return false;
