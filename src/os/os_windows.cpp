@@ -259,15 +259,27 @@ bool move_held(const FileId &id, const char *from, const char *to, Patience &pat
     return moved;
 }
 
+// Whether what stands under name is itself there, no Wine link: a rename of
+// a link by its name under Wine moves what it points to.
+bool stands_itself(const char *name) {
+    wchar_t wide[MAX_PATH + 1];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1) <= 1) return false;
+    const HANDLE h = open_itself(wide);
+    const bool itself = h != INVALID_HANDLE_VALUE && stands_under(h, name);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return itself;
+}
+
 } // namespace
 
 // The rename by handle moves the object checked. Wine renames by the path
 // the handle was opened under: the check by handle after the move keeps an
-// entry swapped in meanwhile from passing for the file.
+// entry swapped in meanwhile from passing for the file, and it goes back only
+// where it is no link that Wine would follow out of the folder.
 bool move_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
     if (!move_held(id, from, to, patience)) return false;
     if (holds(to, id)) return true;
-    if (!name_exists(from)) move_file(to, from, 0, patience);
+    if (!name_exists(from) && stands_itself(to)) move_file(to, from, 0, patience);
     return false;
 }
 
