@@ -17,13 +17,6 @@ namespace os {
 // moment (a virus scanner) is tried again for about a second.
 std::FILE *open_regular_file(const char *name, unsigned &permissions);
 
-// Creates name as a new, empty regular file for writing, exclusively and
-// without following a link, so that no link target, device or other file is
-// ever written. It gets the permission bits given at once, whatever the
-// umask. Null when that fails; name_taken tells whether something stood
-// under name.
-std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken);
-
 // How long a sequence of file steps waits in all, on Windows, on files that
 // another program (a virus scanner) holds for a moment: about a second from
 // the first wait, however many steps share it, so that one held file costs a
@@ -32,10 +25,39 @@ struct Patience {
     std::uint64_t end_ms = 0; // 0: no step has waited yet
 };
 
+// What tells one file apart from every other while it exists: the device
+// and the inode, on Windows the volume serial number and the file index. A
+// name is only ever trusted to hold the file it held when it is looked at
+// again by this.
+struct FileId {
+    std::uint64_t volume = 0, index = 0;
+    bool operator==(const FileId &) const = default;
+};
+
+// The file an open stream reads or writes; false where it cannot be known.
+bool identify(std::FILE *file, FileId &id);
+
+// Opens name for reading where the entry under name itself, no link
+// followed, is a regular file, and checks it by the descriptor it gives, so
+// that what is read is what was checked; null otherwise. On Windows an open
+// refused as for a held file is tried again while patience lasts.
+std::FILE *open_held_file(const char *name, unsigned &permissions, Patience &patience);
+
+// Whether name itself, no link followed, is the regular file id.
+bool holds(const char *name, const FileId &id);
+
+// Creates name as a new, empty regular file for writing, exclusively and
+// without following a link, so that no link target, device or other file is
+// ever written. It gets the permission bits given at once, whatever the
+// umask. Null when that fails; name_taken tells whether something stood
+// under name.
+std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken);
+
 // Removes whatever stands under name but a directory, never what a link
 // points to. own names a file of this process's own, which stands in for
 // name where removing a link would remove its target (a link seen through
-// Wine). True when nothing is left under name.
+// Wine); without one (null) such a link stays. True when nothing is left
+// under name.
 bool clear_name(const char *name, const char *own, Patience &patience);
 
 // Clears, as clear_name does, every name in the working directory that is
@@ -49,15 +71,22 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
 // rename is.
 bool remove_own_file(const char *name, Patience &patience);
 
-// Renames from to to, replacing an existing to in one step on every platform,
-// so that a reader of to sees either the old file or the new one. On Windows
-// a rename refused while another program holds either file for a moment is
-// tried again while patience lasts; a missing from fails at once.
-bool replace_file(const char *from, const char *to, Patience &patience);
+// Renames the file id from from to to, replacing an existing to in one step
+// on every platform, so that a reader of to sees either the old file or the
+// new one; checking before the move and after it that the name holds that
+// very file: an entry put under either name meanwhile (a directory, a pipe, a
+// link, another file) is never moved on nor taken for it. Where to turns out
+// to hold another entry, that entry goes back under from where from is free,
+// and false. On Windows a rename refused while another program holds either
+// file for a moment is tried again while patience lasts; a missing from fails
+// at once.
+bool move_checked(const FileId &id, const char *from, const char *to, Patience &patience);
 
 // What stands under a name: nothing, a regular file, or anything else,
 // which no host writes: a directory, a pipe, a device, a link whatever it
 // points to, and on Windows any reparse point (a symbolic link, a junction).
+// Where the look fails for another reason than a missing name, a file: its
+// open, which checks what it holds, decides.
 enum class Entry { none, file, other };
 Entry entry_at(const char *name);
 

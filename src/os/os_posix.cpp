@@ -2,6 +2,7 @@
 #include "os/os.hpp"
 
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +13,25 @@ namespace os {
 
 constexpr unsigned access_bits = 0777; // set-id and sticky bits are never passed on
 
-std::FILE *open_regular_file(const char *name, unsigned &permissions) {
-    const int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+namespace {
+
+FileId id_of(const struct stat &st) {
+    return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+} // namespace
+
+bool identify(std::FILE *file, FileId &id) {
+    struct stat st;
+    if (fstat(fileno(file), &st) != 0) return false;
+    id = id_of(st);
+    return true;
+}
+
+// No link is followed and nothing waits on a pipe; what the descriptor
+// turns out to be decides, not what the name looked like a moment before.
+std::FILE *open_held_file(const char *name, unsigned &permissions, Patience &) {
+    const int fd = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return nullptr;
     struct stat st;
     std::FILE *file = nullptr;
@@ -24,6 +42,17 @@ std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     }
     permissions = st.st_mode & access_bits;
     return file;
+}
+
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
+    Patience patience;
+    return open_held_file(name, permissions, patience);
+}
+
+bool holds(const char *name, const FileId &id) {
+    struct stat st;
+    return fstatat(AT_FDCWD, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+           id_of(st) == id;
 }
 
 std::FILE *create_new_file(const char *name, unsigned permissions, bool &name_taken) {
@@ -53,7 +82,7 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
     while (const dirent *entry = readdir(dir)) {
         const std::string_view name = entry->d_name;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own)
+            (!own || name != own))
             unlink(entry->d_name);
     }
     closedir(dir);
@@ -64,13 +93,40 @@ bool remove_own_file(const char *name, Patience &) {
     return unlink(name) == 0;
 }
 
-bool replace_file(const char *from, const char *to, Patience &) {
-    return std::rename(from, to) == 0;
+namespace {
+
+// Where to stands already, from and to trade places in one step, so that an
+// entry swapped in under from after its check costs nothing under to: that
+// entry is traded back, and what stood under to is removed only once to holds
+// the file. Past nothing else is to removed, a directory never. -1 where the
+// system or the file system cannot trade, or nothing stands under to.
+int trade_places(const FileId &id, const char *from, const char *to) {
+#ifdef RENAME_EXCHANGE
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) != 0)
+        return errno == ENOENT || errno == EINVAL || errno == ENOSYS ? -1 : 0;
+    if (holds(to, id) && unlink(from) == 0) return 1;
+    renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+    return 0;
+#else
+    return -1;
+#endif
+}
+
+} // namespace
+
+bool move_checked(const FileId &id, const char *from, const char *to, Patience &) {
+    if (!holds(from, id)) return false;
+    if (const int traded = trade_places(id, from, to); traded >= 0) return traded == 1;
+    if (std::rename(from, to) != 0) return false;
+    if (holds(to, id)) return true;
+    if (!name_exists(from)) std::rename(to, from);
+    return false;
 }
 
 Entry entry_at(const char *name) {
     struct stat st;
-    if (lstat(name, &st) != 0) return Entry::none;
+    // Where the look itself fails, the open of the file decides.
+    if (lstat(name, &st) != 0) return errno == ENOENT ? Entry::none : Entry::file;
     return S_ISREG(st.st_mode) ? Entry::file : Entry::other;
 }
 

@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
-#include <cwctype>
 #include <string>
 
 namespace os {
@@ -41,34 +41,72 @@ template <class Call> bool retried(Call call, Patience &patience) {
     }
 }
 
-// The final path of what name opens, itself and not what a reparse point
-// points to; its length, 0 where it cannot be known.
-DWORD final_path(const wchar_t *name, wchar_t (&path)[path_room]) {
-    const HANDLE h = CreateFileW(
-        name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return 0;
+// The final path of what h opened; its length, 0 where it cannot be known.
+DWORD final_path(HANDLE h, wchar_t (&path)[path_room]) {
     const DWORD length = GetFinalPathNameByHandleW(h, path, path_room, FILE_NAME_NORMALIZED);
-    CloseHandle(h);
     return length < path_room ? length : 0;
 }
 
-// Under Wine a link in the file system is no reparse point: it looks like
-// what it points to, and a rename of it moves that. Its final path, which
-// Wine resolves through the link, gives it away: it is not the working
-// directory's and name. False only where that is known.
-bool stands_under(const char *name) {
+constexpr DWORD share_all = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens name itself, a reparse point not followed, a directory as well.
+HANDLE open_itself(const wchar_t *name) {
+    return CreateFileW(name, 0, share_all, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Under Wine a link in the file system is no reparse point: it opens as
+// what it points to, and a rename of it moves that. The final path of what
+// h opened, which Wine resolves through the link, gives it away: it is not
+// the working directory's and name. The directory is compared exactly, case
+// kept, as two folders whose names differ in case alone are two on a disk
+// that keeps case; the name as the file system looks it up, in any case.
+// False only where that is known; a name with a folder in it is not one of
+// the working directory's, and passes.
+bool stands_under(HANDLE h, const char *name) {
+    if (std::strpbrk(name, "\\/:")) return true;
     wchar_t wide[MAX_PATH + 1];
     const int n = MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1);
     wchar_t dir[path_room], entry[path_room];
-    const DWORD dir_length = final_path(L".", dir), entry_length = final_path(wide, entry);
+    const HANDLE here = open_itself(L".");
+    const DWORD dir_length = here == INVALID_HANDLE_VALUE ? 0 : final_path(here, dir);
+    if (here != INVALID_HANDLE_VALUE) CloseHandle(here);
+    const DWORD entry_length = final_path(h, entry);
     if (n <= 1 || dir_length == 0 || entry_length == 0) return true;
     const DWORD name_length = static_cast<DWORD>(n - 1);
     return entry_length == dir_length + 1 + name_length &&
-           CompareStringOrdinal(entry, dir_length, dir, dir_length, TRUE) == CSTR_EQUAL &&
-           entry[dir_length] == L'\\' &&
-           CompareStringOrdinal(entry + dir_length + 1, name_length, wide, name_length, TRUE) ==
-               CSTR_EQUAL;
+           std::wmemcmp(entry, dir, dir_length) == 0 && entry[dir_length] == L'\\' &&
+           CompareStringOrdinal(entry + dir_length + 1, static_cast<int>(name_length), wide,
+                                static_cast<int>(name_length), TRUE) == CSTR_EQUAL;
+}
+
+// FAT gives a file an index from where its directory entry lies, which a
+// rename changes; its creation time stays. Every other file system keeps
+// the index (Wine's is the Unix inode).
+bool indexes_move(HANDLE h) {
+    wchar_t system[MAX_PATH + 1];
+    return GetVolumeInformationByHandleW(h, nullptr, 0, nullptr, nullptr, nullptr, system,
+                                         MAX_PATH + 1) &&
+           std::wcsstr(system, L"FAT") != nullptr;
+}
+
+bool identify_handle(HANDLE h, FileId &id) {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    const bool by_time = indexes_move(h);
+    const DWORD high = by_time ? info.ftCreationTime.dwHighDateTime : info.nFileIndexHigh;
+    const DWORD low = by_time ? info.ftCreationTime.dwLowDateTime : info.nFileIndexLow;
+    id = {info.dwVolumeSerialNumber, (std::uint64_t{high} << 32) | low};
+    return true;
+}
+
+// Whether h is a regular file that stands under name itself; its id.
+bool regular_file_under(HANDLE h, const char *name, FileId &id) {
+    constexpr DWORD no_file =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+           !(info.dwFileAttributes & no_file) && stands_under(h, name) && identify_handle(h, id);
 }
 
 bool move_file(const char *from, const char *to, DWORD flags, Patience &patience) {
@@ -77,19 +115,25 @@ bool move_file(const char *from, const char *to, DWORD flags, Patience &patience
 
 } // namespace
 
-// Others may read and write the file meanwhile, as with the C runtime's fopen.
-std::FILE *open_regular_file(const char *name, unsigned &permissions) {
+bool identify(std::FILE *file, FileId &id) {
+    const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+    return h != INVALID_HANDLE_VALUE && identify_handle(h, id);
+}
+
+// Others may read and write the file meanwhile, as with the C runtime's
+// fopen, and rename it, as the take-over does while it holds it.
+std::FILE *open_held_file(const char *name, unsigned &permissions, Patience &patience) {
     HANDLE h = INVALID_HANDLE_VALUE;
-    Patience patience;
     if (!retried(
             [&] {
-                h = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                h = CreateFileA(name, GENERIC_READ, share_all, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
                 return h != INVALID_HANDLE_VALUE;
             },
             patience))
         return nullptr;
-    const int fd = GetFileType(h) == FILE_TYPE_DISK
+    FileId id;
+    const int fd = regular_file_under(h, name, id)
                        ? _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_RDONLY | _O_BINARY)
                        : -1;
     if (fd < 0) {
@@ -100,6 +144,22 @@ std::FILE *open_regular_file(const char *name, unsigned &permissions) {
     if (!file) _close(fd);
     permissions = 0666;
     return file;
+}
+
+std::FILE *open_regular_file(const char *name, unsigned &permissions) {
+    Patience patience;
+    return open_held_file(name, permissions, patience);
+}
+
+bool holds(const char *name, const FileId &id) {
+    wchar_t wide[MAX_PATH + 1];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1) <= 1) return false;
+    const HANDLE h = open_itself(wide);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    FileId found;
+    const bool same = regular_file_under(h, name, found) && found == id;
+    CloseHandle(h);
+    return same;
 }
 
 // Windows files keep no permission bits of the kind a selection carries.
@@ -136,6 +196,7 @@ bool clear_name(const char *name, const char *own, Patience &patience) {
     const DWORD attributes = GetFileAttributesA(name);
     if (attributes == INVALID_FILE_ATTRIBUTES) return true;
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (!own) return entry_at(name) == Entry::file && remove_own_file(name, patience);
     if (!move_file(own, name, MOVEFILE_REPLACE_EXISTING, patience)) return false;
     if (move_file(name, own, 0, patience)) return !name_exists(name);
     remove_own_file(name, patience);
@@ -152,8 +213,8 @@ bool clear_names(std::string_view prefix, bool (*matches)(std::string_view rest)
     do {
         const std::string_view name = found.cFileName;
         if (name.substr(0, prefix.size()) == prefix && matches(name.substr(prefix.size())) &&
-            name != own && !clear_name(found.cFileName, own, patience))
-            own_kept = name_exists(own);
+            (!own || name != own) && !clear_name(found.cFileName, own, patience))
+            own_kept = !own || name_exists(own);
     } while (own_kept && FindNextFileA(search, &found));
     FindClose(search);
     return own_kept;
@@ -163,17 +224,78 @@ bool remove_own_file(const char *name, Patience &patience) {
     return retried([&] { return DeleteFileA(name) != 0; }, patience);
 }
 
-bool replace_file(const char *from, const char *to, Patience &patience) {
-    // The C runtime's rename refuses an existing target here.
-    return move_file(from, to, MOVEFILE_REPLACE_EXISTING, patience);
+namespace {
+
+// Renames what h holds to to, replacing what stands there: by the handle, so
+// that the object moved is the one the handle was checked to hold.
+bool rename_by_handle(HANDLE h, const char *to) {
+    wchar_t wide[MAX_PATH + 1];
+    const int n = MultiByteToWideChar(CP_ACP, 0, to, -1, wide, MAX_PATH + 1);
+    alignas(FILE_RENAME_INFO) char room[sizeof(FILE_RENAME_INFO) + sizeof wide] = {};
+    auto *const info = reinterpret_cast<FILE_RENAME_INFO *>(room);
+    info->ReplaceIfExists = TRUE; // and no root directory: to is a name in from's folder
+    info->FileNameLength = static_cast<DWORD>(n - 1) * sizeof(wchar_t);
+    std::wmemcpy(info->FileName, wide, static_cast<std::size_t>(n > 1 ? n - 1 : 0));
+    return n > 1 && SetFileInformationByHandle(h, FileRenameInfo, info, sizeof room);
+}
+
+// Opens from itself for a rename, checks by the handle that it is the file
+// id, and renames it by the handle, held files waited for while patience
+// lasts.
+bool move_held(const FileId &id, const char *from, const char *to, Patience &patience) {
+    HANDLE h = INVALID_HANDLE_VALUE;
+    if (!retried(
+            [&] {
+                h = CreateFileA(from, DELETE | SYNCHRONIZE, share_all, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+                return h != INVALID_HANDLE_VALUE;
+            },
+            patience))
+        return false;
+    FileId found;
+    const bool moved = regular_file_under(h, from, found) && found == id &&
+                       retried([&] { return rename_by_handle(h, to); }, patience);
+    CloseHandle(h);
+    return moved;
+}
+
+// Whether what stands under name is itself there, no Wine link: a rename of
+// a link by its name under Wine moves what it points to.
+bool stands_itself(const char *name) {
+    wchar_t wide[MAX_PATH + 1];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1) <= 1) return false;
+    const HANDLE h = open_itself(wide);
+    const bool itself = h != INVALID_HANDLE_VALUE && stands_under(h, name);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return itself;
+}
+
+} // namespace
+
+// The rename by handle moves the object checked. Wine renames by the path
+// the handle was opened under: the check by handle after the move keeps an
+// entry swapped in meanwhile from passing for the file, and it goes back only
+// where it is no link that Wine would follow out of the folder.
+bool move_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
+    if (!move_held(id, from, to, patience)) return false;
+    if (holds(to, id)) return true;
+    if (!name_exists(from) && stands_itself(to)) move_file(to, from, 0, patience);
+    return false;
 }
 
 Entry entry_at(const char *name) {
-    const DWORD attributes = GetFileAttributesA(name);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return Entry::none;
-    constexpr DWORD no_file =
-        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
-    return attributes & no_file || !stands_under(name) ? Entry::other : Entry::file;
+    wchar_t wide[MAX_PATH + 1];
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1) <= 1) return Entry::none;
+    const HANDLE h = open_itself(wide);
+    if (h == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND
+                   ? Entry::none
+               : held_for_now(GetLastError()) ? Entry::file
+                                              : Entry::other;
+    FileId id;
+    const Entry entry = regular_file_under(h, name, id) ? Entry::file : Entry::other;
+    CloseHandle(h);
+    return entry;
 }
 
 bool name_exists(const char *name) {
@@ -243,14 +365,15 @@ bool identity_by_index(HANDLE dir, Identity &id) {
 }
 
 // Elsewhere the directory's final path, the one the system resolves every
-// other to, folded to one case and hashed (FNV-1a, 64 bits), the first
-// number marking a path.
+// other to, hashed (FNV-1a, 64 bits) as it is: on a disk that keeps case,
+// folders whose names differ in case alone are two, and the system gives one
+// folder one spelling. The first number marks a path.
 bool identity_by_path(HANDLE dir, Identity &id) {
     wchar_t path[path_room];
     const DWORD length = GetFinalPathNameByHandleW(dir, path, path_room, FILE_NAME_NORMALIZED);
     if (length == 0 || length >= path_room) return false;
     std::uint64_t hash = 14695981039346656037u;
-    for (DWORD i = 0; i < length; ++i) hash = (hash ^ std::towupper(path[i])) * 1099511628211u;
+    for (DWORD i = 0; i < length; ++i) hash = (hash ^ path[i]) * 1099511628211u;
     id[0] = 0;
     id[1] = static_cast<std::uint32_t>(hash >> 32);
     id[2] = static_cast<std::uint32_t>(hash);

@@ -86,8 +86,7 @@ ExitStatus build_and_place(RunState &run) {
 }
 
 ExitStatus transform(RunState &run, bool locked) {
-    if (const char *name = exchange::take_over_exchange_file()) return cannot_open(name);
-    if (!stream::open_in(run.input, exchange_name)) return cannot_open(exchange_name);
+    if (const char *name = exchange::take_over_exchange_file(run.input)) return cannot_open(name);
     if (const char *name =
             work_file::create(run.output, run.own_name, run.input.permissions, locked))
         return cannot_open(name);

@@ -39,17 +39,40 @@ void make_own_name(OwnName &own, unsigned attempt) {
     own.text[name.copy(own.text, sizeof own.text - 1)] = '\0';
 }
 
-} // namespace
-
-const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, bool locked) {
-    // A name taken is a killed run's file, which only a run holding the lock may remove.
+// Creates the file under the first of the run's own names that is free.
+bool create_own(stream::TextOut &out, OwnName &own, unsigned permissions, bool &all_taken) {
     bool name_taken = true;
     for (unsigned attempt = 0; attempt < attempts && name_taken; ++attempt) {
         make_own_name(own, attempt);
         if (stream::open_new(out, own.text, permissions, name_taken)) break;
     }
-    if (!out.file) return exchange::work_name;
+    all_taken = name_taken;
+    if (!out.file) return false;
+    if (os::identify(out.file, own.id)) return true;
+    stream::close_out(out); // just created, under a name no other run takes
     os::Patience patience;
+    os::remove_own_file(own.text, patience);
+    return false;
+}
+
+// Removes the run's own file where its name still holds it: whatever was put
+// there instead is someone else's.
+void remove_own(const OwnName &own, os::Patience &patience) {
+    if (os::holds(own.text, own.id)) os::remove_own_file(own.text, patience);
+}
+
+} // namespace
+
+// A name taken is a killed run's file, which only a run holding the lock may
+// remove: with every name of its own taken, such a run clears them first.
+const char *create(stream::TextOut &out, OwnName &own, unsigned permissions, bool locked) {
+    os::Patience patience;
+    bool all_taken = false;
+    bool created = create_own(out, own, permissions, all_taken);
+    if (!created && all_taken && locked &&
+        os::clear_names(exchange::own_prefix, is_own_suffix, nullptr, patience))
+        created = create_own(out, own, permissions, all_taken);
+    if (!created) return exchange::work_name;
     if ((locked && !os::clear_names(exchange::own_prefix, is_own_suffix, own.text, patience)) ||
         !os::clear_name(exchange::work_name, own.text, patience)) {
         discard(out, own);
@@ -65,24 +88,29 @@ void write_overflow_line(stream::TextOut &out, std::uint32_t limit) {
     stream::put(out, line);
 }
 
+// A complete result that cannot go over the exchange file is kept under the
+// work name; that move has a second of patience of its own, so that a hold
+// that outlasted the hand-back's leaves it there and not under the run's own
+// name.
 const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {
     // A held file costs the hand-back about a second, whatever the steps after.
     os::Patience patience;
     if (!stream::close_out(out)) {
-        os::remove_own_file(own.text, patience);
+        remove_own(own, patience);
         return exchange::work_name;
     }
     const char *place = hand_back ? exchange::exchange_name : exchange::work_name;
-    if (os::replace_file(own.text, place, patience)) return nullptr;
-    if (!hand_back || !os::replace_file(own.text, exchange::work_name, patience))
-        os::remove_own_file(own.text, patience);
+    if (os::move_checked(own.id, own.text, place, patience)) return nullptr;
+    os::Patience fallback;
+    if (!hand_back || !os::move_checked(own.id, own.text, exchange::work_name, fallback))
+        remove_own(own, fallback);
     return place;
 }
 
 void discard(stream::TextOut &out, const OwnName &own) {
     stream::close_out(out);
     os::Patience patience;
-    os::remove_own_file(own.text, patience);
+    remove_own(own, patience);
 }
 
 } // namespace work_file

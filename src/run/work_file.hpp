@@ -27,6 +27,7 @@
 #include <limits>
 #include <string>
 
+#include "os/os.hpp"
 #include "run/exchange_names.hpp"
 #include "state/run_state.hpp"
 #include "stream/text_out.hpp"

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "os/os.hpp"
 #include "recolour/text_record.hpp"
 #include "state/trace_state.hpp"
 #include "stream/text_in.hpp"
@@ -53,6 +54,7 @@ struct StartAttributes {
 struct OwnName {
     static constexpr std::size_t room = 64;
     char text[room];
+    os::FileId id; // the file created under text, which alone is ever moved or removed
 };
 
 // "/k" not given: the pen switch then chooses the default pen.

@@ -29,9 +29,16 @@ static void start_reading(TextIn &in) {
 }
 
 bool open_in(TextIn &in, const char *name) {
+    unsigned permissions = 0;
+    std::FILE *file = os::open_regular_file(name, permissions);
+    return adopt_in(in, file, permissions);
+}
+
+bool adopt_in(TextIn &in, std::FILE *file, unsigned permissions) {
     close_in(in);
-    in.file = os::open_regular_file(name, in.permissions);
+    in.file = file;
     if (!in.file) return false;
+    in.permissions = permissions;
     // The read-ahead is the buffer: without one of the C library's own
     // behind it, every refill is one read straight into it.
     std::setvbuf(in.file, nullptr, _IONBF, 0);

@@ -44,6 +44,10 @@ struct TextIn {
 // everywhere.
 bool open_in(TextIn &in, const char *name);
 
+// Reads file, opened already, with its permission bits; false, the file
+// closed, where it is null or cannot be read.
+bool adopt_in(TextIn &in, std::FILE *file, unsigned permissions);
+
 // Starts reading again from the first byte; false when the file cannot seek.
 bool rewind_in(TextIn &in);
 

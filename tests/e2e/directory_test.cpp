@@ -13,13 +13,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/files.hpp"
@@ -138,6 +141,7 @@ struct Planted {
     std::vector<std::string> wrapper = {}; // what starts the tool, where not the runner itself
     int runs = 1;                      // each run alike, as the next run finds what the last left
     const char *still_there = nullptr; // a name that is no regular file and must stay
+    std::function<void(const fs::path &dir, const fs::path &)> swap = {}; // at stopped_at
 };
 
 void PrintTo(const Planted &c, std::ostream *os) {
@@ -152,6 +156,35 @@ bool available(Needs needs) {
     case Needs::failing_call: return e2e::can_fail_calls();
     }
     return false;
+}
+
+// strace stopping the tool as the when-th call naming path returns, said in
+// ../calls; run_swapped makes the swap while it stands still, and lets it go.
+std::vector<std::string> stopped_at(const char *path, const std::string &call, int when) {
+    auto wrapper = e2e::failing_calls(call + ":signal=SIGSTOP:when=" + std::to_string(when));
+    wrapper.insert(wrapper.end() - 1, {"-o", "../calls", "-e", "trace=" + call, "-e",
+                                       "signal=SIGSTOP", "-P", path}); // the last -o counts
+    return wrapper;
+}
+
+e2e::Outcome run_swapped(const Planted &c, const fs::path &dir, const fs::path &outside) {
+    support::write_file(dir / "../calls", "");
+    std::atomic<bool> ended = false;
+    std::thread swapper([&] {
+        std::string calls;
+        while (!ended && calls.find(" --- stopped by") == std::string::npos)
+            calls = support::read_file(dir / "../calls");
+        if (ended) return ADD_FAILURE() << "the run never stopped at the call";
+        c.swap(dir, outside);
+        ::kill(std::stoi(calls.substr(calls.rfind('\n', calls.find(" --- stopped by")) + 1)),
+               SIGCONT);
+    });
+    e2e::Outcome o = e2e::run_tool_within(c.wrapper, dir, {}, 0, e2e::no_wait_limit);
+    ended = true;
+    swapper.join();
+    if (o.err.starts_with("strace: ")) o.err.erase(0, o.err.find('\n') + 1); // where -P resolved to
+    std::erase_if(o.files, [&](const auto &f) { return fs::is_symlink(dir / f.first); });
+    return o; // with a link's target checked as outside
 }
 
 class PlantedNames : public testing::TestWithParam<Planted> {};
@@ -171,7 +204,8 @@ TEST_P(PlantedNames, AreNeverWrittenThroughNorWaitedOn) {
         SCOPED_TRACE("run " + std::to_string(run));
         // Nothing here may block: a run that waits on a pipe is killed soon.
         const e2e::Outcome o =
-            e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
+            c.swap ? run_swapped(c, dir, outside)
+                   : e2e::run_tool_within(c.wrapper, dir, c.args, as_user, e2e::no_wait_limit);
         EXPECT_EQ(o.status, e2e::reported_status(c.status));
         EXPECT_EQ(o.err, c.err);
         EXPECT_EQ(o.out, c.out);
@@ -191,6 +225,40 @@ void sticky_with_roots_file(const fs::path &d, const char *name) {
     host_leaves_selection(d);
     ASSERT_EQ(chown((d / "jwc_temp.txt").c_str(), nobody, nobody), 0);
     support::write_file(d / name, precious);
+}
+
+// The selection swapped between its check (its checked_at-th stat) and move, or (0) the
+// run's own file once made: what was put there is never moved on, handed back nor removed.
+enum class Put { folder, pipe, link };
+Planted swapped(const char *name, Put put, int checked_at, const char *row) {
+    const bool own = checked_at == 0;
+    const std::string taken = own ? "JWC_TEMP.$$$." : name;
+    return {.name = row,
+            .plant =
+                [](const fs::path &d, const fs::path &) {
+                    host_leaves_selection(d);
+                    support::write_file(d / "JWC_TEMP.TXT", older);
+                },
+            .status = -1,
+            .err = std::string("Cannot open file: ") + name + " \n",
+            .files = {{"moved aside", own ? result : selection},
+                      {"JWC_TEMP.TXT", own ? selection : older}},
+            .needs = Needs::failing_call,
+            .wrapper = own ? stopped_at("JWC_TEMP.$$$", "unlink", 1)
+                           : stopped_at(name, "newfstatat", checked_at),
+            .still_there = own ? nullptr : name,
+            .swap =
+                [=](const fs::path &d, const fs::path &outside) {
+                    for (const auto &e : fs::directory_iterator(d))
+                        if (const fs::path at = e.path();
+                            at.filename().string().starts_with(taken)) {
+                            fs::rename(at, d / "moved aside");
+                            if (put == Put::folder) fs::create_directory(at);
+                            if (put == Put::pipe) mkfifo(at.c_str(), 0644);
+                            if (put == Put::link) fs::create_symlink(outside, at);
+                            return;
+                        }
+                }};
 }
 
 // A shell that starts the tool with a limit on the size of the files it
@@ -358,19 +426,33 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: jwc_temp.txt \n",
                 .runs = 2,
                 .still_there = "jwc_temp.txt"},
-        Planted{.name = "directory_under_the_host_name_beside_a_selection",
+        // the host could not write its selection: an older result is none
+        Planted{.name = "directory_under_the_host_name_beside_an_older_result",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
                         fs::create_directory(d / "jwc_temp.txt");
-                        support::write_file(d / "JWC_TEMP.TXT", selection);
+                        support::write_file(d / "JWC_TEMP.TXT", older);
                     },
-                .files = {{"JWC_TEMP.TXT", result}},
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"JWC_TEMP.TXT", older}},
                 .still_there = "jwc_temp.txt"},
         // (Wine shows a link as what it points to, and moves that)
         Planted{.name = "link_under_the_host_name",
                 .plant =
                     [](const fs::path &d, const fs::path &outside) {
                         fs::create_symlink(outside, d / "jwc_temp.txt");
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", precious}}, // read through the link
+                .still_there = "jwc_temp.txt"},
+        Planted{.name = "link_into_a_folder_named_alike_but_for_case", // Wine resolves it
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        fs::create_directory(d / "../WORK");
+                        support::write_file(d / "../WORK/jwc_temp.txt", precious);
+                        fs::create_symlink("../WORK/jwc_temp.txt", d / "jwc_temp.txt");
                     },
                 .status = -1,
                 .err = "Cannot open file: jwc_temp.txt \n",
@@ -427,7 +509,7 @@ INSTANTIATE_TEST_SUITE_P(
                 .files = {{"JWC_x2x2.$$$", selection}, {"JWC_TEMP.TXT", older}},
                 .needs = Needs::failing_call,
                 .args = {"/t1"},
-                .wrapper = e2e::failing_calls("rename:error=EIO:when=3")},
+                .wrapper = e2e::failing_calls("renameat2:error=EIO:when=3")},
         // a result cut short by a full disk or a size limit is never handed
         // back, and the run removes what it wrote
         Planted{.name = "file_size_limit",
@@ -497,6 +579,15 @@ INSTANTIATE_TEST_SUITE_P(
                 .files = {{"JWC_TEMP.TXT", result}},
                 .needs = Needs::native,
                 .wrapper = {"bash", "-c", "exec -a --version \"$@\"", "sh"}},
+        swapped("jwc_temp.txt", Put::folder, 4, "folder_swapped_in_at_the_host_name"),
+        swapped("jwc_temp.txt", Put::link, 4, "link_swapped_in_at_the_host_name"),
+        swapped("JWC_x2x2.$$", Put::pipe, 3, "pipe_swapped_in_at_the_first_step"),
+        swapped("JWC_x2x2.$$", Put::link, 3, "link_swapped_in_at_the_first_step"),
+        swapped("JWC_x2x2.$$$", Put::folder, 3, "folder_swapped_in_at_the_second_step"),
+        swapped("JWC_x2x2.$$$", Put::pipe, 3, "pipe_swapped_in_at_the_second_step"),
+        swapped("JWC_TEMP.TXT", Put::folder, 0, "folder_swapped_in_for_the_own_file"),
+        swapped("JWC_TEMP.TXT", Put::pipe, 0, "pipe_swapped_in_for_the_own_file"),
+        swapped("JWC_TEMP.TXT", Put::link, 0, "link_swapped_in_for_the_own_file"),
         // the lock failing is no reason to stop
         Planted{.name = "directory_that_cannot_be_locked",
                 .plant = [](const fs::path &d, const fs::path &) { host_leaves_selection(d); },

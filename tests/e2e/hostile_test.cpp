@@ -156,8 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
                     put(d, "jwc_temp.txt");
                     fs::permissions(d / "jwc_temp.txt", fs::perms::owner_write);
                 },
-                cannot_open_exchange,
-                {{"JWC_TEMP.TXT", selection}},
+                cannot_open_host, // never moved unchecked: checked by the open that fails
+                {{"jwc_temp.txt", selection}},
                 nullptr,
                 true}),
     [](const testing::TestParamInfo<Refusal> &p) { return std::string(p.param.name); });

@@ -211,7 +211,14 @@ INSTANTIATE_TEST_SUITE_P(
                     0,
                     "s.svg",
                     800,
-                    "-1.448 -1.670222 14.096 3.118222"}),
+                    "-1.448 -1.670222 14.096 3.118222"},
+        // a circle past the doubles is left out, the rest framed as without it
+        DrawingCase{.title = "circle_past_the_doubles",
+                    .selection = "ci 0 0 1e308 0 360\r\nch 1 1 1 0 \"A1\r\n",
+                    .switches = {},
+                    .legend = "pen 5",
+                    .dots = 0,
+                    .frame = "-0.00171997 -2.037553 2.046439 2.039273"}),
     host_test::by_title<DrawingCase>);
 
 } // namespace

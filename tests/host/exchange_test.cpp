@@ -315,6 +315,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"no_selection", {}, 2, "no SELECTION given", false},
         FailureCase{"unknown_option", {"--bogus", "sel.txt"}, 2, "unknown option --bogus", false},
         FailureCase{"two_selections", {"sel.txt", "/k3"}, 2, "one SELECTION only", false},
+        FailureCase{"output_is_the_selection", {"-o", "sel.txt", "sel.txt"}, 2, "same file", false},
+        FailureCase{"drawing_is_the_selection", {"--svg=./sel.txt", "sel.txt"}, 2, "same", false},
         // a blank instead of "=" makes WHEN an argument of its own
         FailureCase{"color_when_apart",
                     {"--color", "always", "sel.txt"},

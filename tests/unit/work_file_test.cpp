@@ -34,7 +34,8 @@ std::string first_own_name() {
 struct Blocked {
     const char *name;
     bool locked;
-    bool directory; // a directory stays under the name; a file goes where the lock is held
+    bool directory;     // a directory stays under the name; a file goes where the lock is held
+    unsigned taken = 1; // the run's own names taken, from the first on
 };
 
 void PrintTo(const Blocked &c, std::ostream *os) {
@@ -46,17 +47,19 @@ class OwnNameTaken : public InScratchDirectory, public testing::WithParamInterfa
 TEST_P(OwnNameTaken, TheRunTakesTheNextName) {
     const Blocked &c = GetParam();
     const std::string taken = first_own_name();
-    if (c.directory)
-        fs::create_directory(taken);
-    else
-        support::write_file(taken, "a killed run's work");
+    for (unsigned i = 0; i < c.taken; ++i) {
+        const std::string name = i == 0 ? taken : taken + "-" + std::to_string(i);
+        c.directory ? void(fs::create_directory(name)) : support::write_file(name, "killed run's");
+    }
     support::write_file(exchange::exchange_name, "selection\r\n");
     stream::TextIn in;
     ASSERT_TRUE(stream::open_in(in, exchange::exchange_name));
     stream::TextOut out;
     work_file::OwnName own;
     ASSERT_EQ(work_file::create(out, own, in.permissions, c.locked), nullptr);
-    EXPECT_EQ(std::string(own.text), taken + "-1");
+    // with every name taken, a run holding the lock clears them first
+    EXPECT_EQ(own.text,
+              c.taken < work_file::attempts ? taken + "-" + std::to_string(c.taken) : taken);
     stream::put(out, "result\n");
     EXPECT_EQ(work_file::finish(out, own, false), nullptr);
     EXPECT_EQ(support::read_file(exchange::work_name), "result\r\n");
@@ -67,7 +70,8 @@ TEST_P(OwnNameTaken, TheRunTakesTheNextName) {
 INSTANTIATE_TEST_SUITE_P(Cases, OwnNameTaken,
                          testing::Values(Blocked{"stale_file_unlocked", false, false},
                                          Blocked{"stale_file_locked", true, false},
-                                         Blocked{"directory_locked", true, true}),
+                                         Blocked{"directory_locked", true, true},
+                                         Blocked{"every_name_taken_locked", true, false, 100}),
                          [](const testing::TestParamInfo<Blocked> &p) {
                              return std::string(p.param.name);
                          });

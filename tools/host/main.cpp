@@ -102,7 +102,11 @@ bool write_outputs(const Options &options, const Exchange &exchange,
     if (!options.output.empty() && !copy_file_to(exchange.out_path, options.output, error))
         return false;
     if (options.svg.empty()) return true;
-    const std::string drawing = svg_drawing(geometry, texts, options.svg_width);
+    std::size_t left_out = 0;
+    const std::string drawing = svg_drawing(geometry, texts, options.svg_width, &left_out);
+    if (left_out > 0)
+        std::fprintf(stderr, "digit-tint-host: %s: shapes too large to draw, left out: %zu\n",
+                     options.svg == "-" ? "the drawing" : options.svg.c_str(), left_out);
     return options.svg == "-" ? write_stdout(drawing, error)
                               : write_file(options.svg, drawing, error);
     return true;
@@ -207,6 +211,13 @@ int exchange_once(const Options &options) {
     return show(options, scratch, exchange, handover);
 }
 
+// Whether an output names the selection itself (by any path or link), which
+// writing it would overwrite, as cp refuses to copy a file onto itself.
+bool same_file(const std::string &to, const std::string &selection) {
+    std::error_code ec;
+    return !to.empty() && to != "-" && selection != "-" && fs::equivalent(to, selection, ec);
+}
+
 int print(const std::string &text) {
     std::fputs(text.c_str(), stdout);
     return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : fail(std::strerror(errno));
@@ -227,6 +238,12 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "digit-tint-host: %s\n", error.c_str());
         return 2;
     }
+    for (const std::string *to : {&options.output, &options.svg})
+        if (same_file(*to, options.selection)) {
+            std::fprintf(stderr, "digit-tint-host: '%s' and '%s' are the same file\n", to->c_str(),
+                         options.selection.c_str());
+            return 2;
+        }
     // The report can be long; on standard error it is written in blocks too.
     if (report_stream(options) == stderr) std::setvbuf(stderr, nullptr, _IOFBF, 1 << 16);
     catch_stop_signals();

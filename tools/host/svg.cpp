@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
+#include <limits>
 
 #include "pens.hpp"
 #include "records.hpp"
@@ -24,6 +26,25 @@ void extend(Box &box, double x, double y) {
     if (!box.any) box = {x, y, x, y, true};
     box.min_x = std::min(box.min_x, x), box.max_x = std::max(box.max_x, x);
     box.min_y = std::min(box.min_y, y), box.max_y = std::max(box.max_y, y);
+}
+
+// The largest extent a box may take: the margin and the texts' room around
+// it, and the view box's sums, stay finite.
+const double largest_extent = std::numeric_limits<double>::max() / 8;
+
+// Extends box by every corner, unless a corner is beyond the doubles or the
+// box would then span more than largest_extent (a circle of radius 1e308):
+// then box stays as it was.
+bool extend_all(Box &box, std::initializer_list<double> corners) {
+    Box wider = box;
+    for (auto c = corners.begin(); c + 1 < corners.end(); c += 2) {
+        if (!std::isfinite(c[0]) || !std::isfinite(c[1])) return false;
+        extend(wider, c[0], c[1]);
+    }
+    if (wider.max_x - wider.min_x > largest_extent || wider.max_y - wider.min_y > largest_extent)
+        return false;
+    box = wider;
+    return true;
 }
 
 std::string num(double v) {
@@ -71,18 +92,26 @@ struct Point {
 };
 
 // Lines, circles and arcs as SVG; points are drawn once the scale is known.
-std::string shapes(const std::vector<std::string> &in, Box &box, std::vector<Point> &points) {
+// A shape too large for any frame is counted in left_out and not drawn.
+std::string shapes(const std::vector<std::string> &in, Box &box, std::vector<Point> &points,
+                   std::size_t &left_out) {
     std::string svg;
     double v[7];
     for (const auto &line : in) {
         Kind kind = kind_of(line);
         if (kind == Kind::point && scan_numbers(std::string_view(line).substr(2), v, 2) == 2) {
-            extend(box, v[0], v[1]);
+            if (!extend_all(box, {v[0], v[1]})) {
+                ++left_out;
+                continue;
+            }
             points.push_back({v[0], v[1]});
             continue;
         }
         if (kind == Kind::line && scan_numbers(std::string_view(line).substr(1), v, 4) == 4) {
-            extend(box, v[0], v[1]), extend(box, v[2], v[3]);
+            if (!extend_all(box, {v[0], v[1], v[2], v[3]})) {
+                ++left_out;
+                continue;
+            }
             svg += "<line x1=\"" + num(v[0]) + "\" y1=\"" + num(-v[1]) + "\" x2=\"" + num(v[2]) +
                    "\" y2=\"" + num(-v[3]) + "\"/>\n";
             continue;
@@ -91,7 +120,10 @@ std::string shapes(const std::vector<std::string> &in, Box &box, std::vector<Poi
         v[3] = 0, v[4] = 360;
         if (scan_numbers(std::string_view(line).substr(2), v, 7) < 3) continue;
         const double x = v[0], y = v[1], r = std::fabs(v[2]);
-        extend(box, x - r, y - r), extend(box, x + r, y + r);
+        if (!std::isfinite(r) || !extend_all(box, {x - r, y - r, x + r, y + r})) {
+            ++left_out;
+            continue;
+        }
         double span = std::fmod(std::fmod(v[4] - v[3], 360.0) + 360.0, 360.0);
         if (span == 0) {
             svg += "<circle cx=\"" + num(x) + "\" cy=\"" + num(-y) + "\" r=\"" + num(r) + "\"/>\n";
@@ -260,10 +292,12 @@ std::string dots(const std::vector<Point> &points, double radius) {
 } // namespace
 
 std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out,
-                        int width) {
+                        int width, std::size_t *left_out) {
     Box box;
     std::vector<Point> points;
-    std::string geometry = shapes(in, box, points);
+    std::size_t too_large = 0;
+    std::string geometry = shapes(in, box, points, too_large);
+    if (left_out) *left_out = too_large;
     std::vector<Text> found = texts(out, box);
     scale_sizes(found, box);
     const Frame f = fit_texts(found, box, width);

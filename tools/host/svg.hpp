@@ -3,6 +3,7 @@
 // colours, and below them a legend of the pens used.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,10 @@ namespace host {
 inline constexpr double min_text_pixels = 10;
 
 // in: the selection's lines; out: the lines read back (Shift_JIS, no line
-// ends). The plan fits width pixels by three quarters of that.
+// ends). The plan fits width pixels by three quarters of that. A line,
+// circle, arc or point too large for any frame is left out, and counted in
+// left_out.
 std::string svg_drawing(const std::vector<std::string> &in, const std::vector<std::string> &out,
-                        int width = 800);
+                        int width = 800, std::size_t *left_out = nullptr);
 
 } // namespace host
