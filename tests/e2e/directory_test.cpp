@@ -405,14 +405,14 @@ INSTANTIATE_TEST_SUITE_P(
                 .runs = 2,
                 .still_there = "JWC_x2x2.$$"},
         // the message names the first name refused, not the exchange name
-        Planted{.name = "directories_under_a_step_name_and_the_exchange_name",
+        Planted{.name = "directories_under_the_host_name_and_the_exchange_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
-                        fs::create_directory(d / "JWC_x2x2.$$");
+                        fs::create_directory(d / "jwc_temp.txt");
                         fs::create_directory(d / "JWC_TEMP.TXT");
                     },
                 .status = -1,
-                .err = "Cannot open file: JWC_x2x2.$$ \n",
+                .err = "Cannot open file: jwc_temp.txt \n",
                 .still_there = "JWC_TEMP.TXT"},
         Planted{.name = "another_users_file_under_the_first_step_name",
                 .plant = [](const fs::path &d,
