@@ -358,6 +358,16 @@ INSTANTIATE_TEST_SUITE_P(
                         for (const char *name : user_names) kept[name] = name;
                         return kept;
                     }()},
+        // a run without the lock cannot tell a killed run's file from a working one's
+        Planted{.name = "own_name_of_another_run_where_nothing_locks",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        support::write_file(d / "JWC_TEMP.$$$.~digit-tint~99999", precious);
+                    },
+                .files = {{"JWC_TEMP.TXT", result}, {"JWC_TEMP.$$$.~digit-tint~99999", precious}},
+                .needs = Needs::failing_call,
+                .wrapper = e2e::failing_calls("flock:error=ENOLCK")},
         Planted{.name = "pipe_under_the_work_name",
                 .plant =
                     [](const fs::path &d, const fs::path &) {
@@ -458,6 +468,17 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: jwc_temp.txt \n",
                 .files = {{"jwc_temp.txt", precious}}, // read through the link
                 .still_there = "jwc_temp.txt"},
+        // a link is refused though its target's name begins with the selection's
+        Planted{.name = "link_under_the_host_name_to_a_copy_beside_it",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        support::write_file(d / "jwc_temp.txt.bak", selection);
+                        fs::create_symlink("jwc_temp.txt.bak", d / "jwc_temp.txt");
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .files = {{"jwc_temp.txt", selection}, {"jwc_temp.txt.bak", selection}},
+                .still_there = "jwc_temp.txt"},
         Planted{.name = "directory_under_a_step_name_alone",
                 .plant = [](const fs::path &d,
                             const fs::path &) { fs::create_directory(d / "JWC_x2x2.$$"); },
@@ -465,6 +486,16 @@ INSTANTIATE_TEST_SUITE_P(
                 .err = "Cannot open file: JWC_x2x2.$$ \n",
                 .runs = 2,
                 .still_there = "JWC_x2x2.$$"},
+        // the message names the first name refused, not the exchange name
+        Planted{.name = "directories_under_the_host_name_and_the_exchange_name",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        fs::create_directory(d / "jwc_temp.txt");
+                        fs::create_directory(d / "JWC_TEMP.TXT");
+                    },
+                .status = -1,
+                .err = "Cannot open file: jwc_temp.txt \n",
+                .still_there = "JWC_TEMP.TXT"},
         Planted{.name = "another_users_file_under_the_first_step_name",
                 .plant = [](const fs::path &d,
                             const fs::path &) { sticky_with_roots_file(d, "JWC_x2x2.$$"); },
@@ -485,6 +516,17 @@ INSTANTIATE_TEST_SUITE_P(
                 .status = -1,
                 .err = "Cannot open file: JWC_x2x2.$$$ \n",
                 .files = {{"JWC_x2x2.$$$", selection}, {"JWC_TEMP.TXT", precious}},
+                .needs = Needs::other_user},
+        // a folder its owner may write and search but not read cannot be
+        // locked, and is no busy one
+        Planted{.name = "folder_that_cannot_be_read",
+                .plant =
+                    [](const fs::path &d, const fs::path &) {
+                        host_leaves_selection(d);
+                        ASSERT_EQ(chown(d.c_str(), nobody, nobody), 0);
+                        fs::permissions(d, fs::perms::owner_write | fs::perms::owner_exec);
+                    },
+                .files = {{"JWC_TEMP.TXT", result}},
                 .needs = Needs::other_user},
         // the second and third renames of the take-over failing
         Planted{.name = "second_rename_failing",

@@ -98,6 +98,9 @@ struct Case {
     // selection reads 5 MB in 64 KiB pieces, and a piece in the middle is
     // failed no differently from its neighbours.
     bool thin_repeats = false;
+    // Hand points behind the selection: at /t3 their lines outgrow stdout's
+    // buffer, so that a write of them fails before the last flush.
+    int hand_points = 0;
 };
 
 // About 35 bytes a line: 6000 lines are some 210 KiB, four 64 KiB read-aheads
@@ -119,6 +122,7 @@ const Case cases[] = {
      .switches = {"/t1"},
      .older_exchange_file = true},
     {.name = "over-limit", .lines = 150001, .seed = 8, .thin_repeats = true},
+    {.name = "trace3-hand-points", .lines = 12, .seed = 9, .switches = {"/t3"}, .hand_points = 400},
 };
 
 // One call of a listing.
@@ -442,6 +446,7 @@ bool ends_the_result(const std::vector<Call> &calls, std::size_t i) {
 
 Counts Runner::check(std::size_t show) {
     x_.selection = support::selection(case_.lines, case_.seed);
+    for (int i = 0; i < case_.hand_points; ++i) x_.selection += "hp1 10 20\r\n";
     x_.older = support::selection(5, case_.seed + 100);
     x_.stale = "a work file an earlier run left\r\n";
     // copied into each run's directory by the kernel, not through this process

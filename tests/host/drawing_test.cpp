@@ -173,6 +173,8 @@ TEST_P(Drawings, LegendListsThePensUsedAndPointsAreDots) {
     EXPECT_EQ(count(svg, "<circle class=\"point\""), c.dots) << svg;
     EXPECT_EQ(count(svg, "no marked digits"), std::string(c.legend).empty() ? 1u : 0u);
     EXPECT_LE(attribute(svg, "width"), c.width);
+    // however narrow the plan, the page holds the legend's caption: 16 letters of 13 pixels
+    EXPECT_GE(attribute(svg, "width"), 8 + 16 * 13 * 0.6) << svg;
     EXPECT_LE(attribute(svg, "height"), c.width * 0.75);
     EXPECT_GE(smallest_text_pixels(svg), host::min_text_pixels * 0.9999) << svg;
     if (c.frame) {
@@ -189,6 +191,7 @@ INSTANTIATE_TEST_SUITE_P(
         // a point without both numbers is not drawn
         DrawingCase{"point_cut_short", "pt 5\r\npt 1 2 3\r\nch 0 0 1 0 \"1\r\n", {}, "pen 5", 1},
         DrawingCase{"to_stdout", "ch 0 0 1 0 \"A1\r\n", {}, "pen 5", 0, "-"},
+        DrawingCase{"tall_and_narrow", " 0 0 0 1000\r\nch 0 0 1 0 \"AB\r\n", {}, "", 0},
         // a 100-metre plan: a text of height 2 beside ones of 200 stays readable
         DrawingCase{"small_text_in_a_large_plan",
                     " 0 0 100000 0\r\n 0 0 0 75000\r\nch 10 10 2 0 \"A1\r\n"

@@ -30,10 +30,10 @@ std::string every_kind() {
            "ch 1 2 3 0 \"A12B\r\ncx 5 6 1 0 \"9\r\nxx\r\n\r\n";
 }
 
-// More lines than four digits number: a header and texts.
-std::string ten_thousand_texts() {
+// A header and so many of one line: past 9,999 lines, more than four digits number.
+std::string header_and(int lines, const std::string &line) {
     std::string selection = "hq\r\n";
-    for (int i = 0; i < 10000; ++i) selection += "ch 1 2 3 0 \"A1\r\n";
+    for (int i = 0; i < lines; ++i) selection += line;
     return selection;
 }
 
@@ -158,10 +158,18 @@ INSTANTIATE_TEST_SUITE_P(
             "(empty)",
             "JWC_TEMP.$$$"},
         ExchangeCase{"ten_thousand_texts",
-                     ten_thousand_texts(),
+                     header_and(10000, "ch 1 2 3 0 \"A1\r\n"),
                      {},
                      "header 1, text 10000",
                      "header 1, setting 4, text 10000",
+                     "(empty)",
+                     "JWC_TEMP.TXT"},
+        // 9,998 lines in, 10,002 back: the column is as wide as the lines back
+        ExchangeCase{"comments_past_ten_thousand_back",
+                     header_and(9996, "#c\r\n") + "ch 1 2 3 0 \"A1\r\n",
+                     {},
+                     "header 1, comment 9996, text 1",
+                     "header 1, comment 9996, setting 4, text 1",
                      "(empty)",
                      "JWC_TEMP.TXT"}),
     host_test::by_title<ExchangeCase>);
@@ -398,6 +406,11 @@ INSTANTIATE_TEST_SUITE_P(
                     false},
         FailureCase{
             "svg_width_too_small", {"--svg-width", "199", "sel.txt"}, 2, "not \"199\"", false},
+        FailureCase{"svg_width_past_32_bits",
+                    {"--svg-width", "4294967496", "sel.txt"},
+                    2,
+                    "not \"4294967496\"",
+                    false},
         FailureCase{"tool_hands_nothing_back",
                     {"--tool", "./silent.sh", "sel.txt"},
                     1,

@@ -6,18 +6,24 @@
 #     --sample N      run N of the selected mutants, drawn at random
 #     --seed S        the draw's seed (default 1): the same S, list and
 #                     selection draw the same mutants on any machine
-#     --list          check the list against src/ and show it; builds nothing
+#     --list          check the list against the tree and show it; builds nothing
 #     --guard ARGS    guard-compare options for survivors (default: "--count 200")
 #     --jobs N        build jobs (default 2)
 #
-# Each mutant of tools/mutation/mutants.txt (a file under src/, an exact
-# snippet and its replacement) is applied, one at a time, to a copy of the
-# working tree in build/mutation/tree; the working tree itself is never
-# written. The copy is rebuilt incrementally (Release, build/mutation/build)
-# and the fast tests run against it: the unit tests and every end-to-end
-# test. A mutant the tests miss is run through the differential guard
-# against the unmutated tool: a difference makes it a gap, no difference an
-# equivalent mutant (the list names why each known one changes nothing). A
+# Each mutant of tools/mutation/mutants.txt (a file under src/ or
+# tools/host/, an exact snippet and its replacement) is applied, one at a
+# time, to a copy of the working tree in build/mutation/tree; the working
+# tree itself is never written. The copy is rebuilt incrementally (Release,
+# build/mutation/build) and the fast tests run against it: the unit tests,
+# every end-to-end test and the fault-injection case of a traced run whose
+# write fails; for a mutant of the companion (tools/host/), its own tests. A
+# mutant of src/os/os_windows.cpp is cross-built with MinGW-w64 instead
+# (build/mutation/windows) and met by the end-to-end tests against the .exe
+# under Wine, as the Windows preset runs them. A mutant the tests miss is run
+# through the differential guard against the unmutated tool: a difference
+# makes it a gap, no difference an equivalent mutant (the list names why each
+# known one changes nothing). The guard runs the native tool alone, so a
+# survivor under Wine or in the companion is left to the list's reason. A
 # snippet that is no longer in its file, or is there more than once, makes
 # the mutant stale: it is reported apart and not counted, so the list can be
 # brought up to date after src/ changed. --sample 20 took 5 minutes on two
@@ -33,6 +39,8 @@ list=$top/tools/mutation/mutants.txt
 work=$top/build/mutation
 tree=$work/tree
 bin=$work/build
+win=$work/windows
+windows_file=src/os/os_windows.cpp
 logs=$work/logs
 scratch=$work/scratch
 jobs=2
@@ -187,8 +195,8 @@ limited() {
 }
 
 build() {
-    limited 3600 cmake --build "$bin" --parallel "$jobs" --target digit-tint unit_tests e2e_tests \
-        >>"$1" 2>&1
+    limited 3600 cmake --build "$bin" --parallel "$jobs" \
+        --target digit-tint unit_tests e2e_tests fault_injection host_tests >>"$1" 2>&1
 }
 
 # The fast tests against the tool in the build directory; their scratch
@@ -203,7 +211,53 @@ run_tests() {
         limited 300 "${env[@]}" "$bin/tests/unit_tests" --gtest_brief=1 --gtest_fail_fast \
             >>"$log" 2>&1 &&
         limited 600 "${env[@]}" "$bin/tests/e2e_tests" --gtest_filter='-Files/Cases.*' \
-            --gtest_brief=1 --gtest_fail_fast >>"$log" 2>&1 || status=1
+            --gtest_brief=1 --gtest_fail_fast >>"$log" 2>&1 &&
+        limited 300 "${env[@]}" "$bin/tests/fault_injection" "$bin/digit-tint" trace3-hand-points \
+            >>"$log" 2>&1 || status=1
+    rm -rf "$scratch"
+    return $status
+}
+
+run_host_tests() {
+    local status=0
+    rm -rf "$scratch" && mkdir -p "$scratch"
+    limited 600 env TMPDIR="$scratch" "$bin/tests/host/host_tests" --gtest_brief=1 \
+        --gtest_fail_fast >>"$1" 2>&1 || status=1
+    rm -rf "$scratch"
+    return $status
+}
+
+# The Windows build of the copy, configured once and tested unmutated before
+# its first mutant runs; status 1 where it cannot be (no MinGW-w64 or Wine).
+windows_ready=''
+prepare_windows() {
+    [ -n "$windows_ready" ] && return "$windows_ready"
+    windows_ready=1
+    local log=$logs/windows-unmutated.log
+    limited 3600 cmake -S "$tree" -B "$win" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
+        --toolchain "$tree/cmake/mingw-w64-x86_64.cmake" -DCMAKE_COMPILE_WARNING_AS_ERROR=OFF \
+        >"$log" 2>&1 && grep -q '^DIGIT_TINT_WINE:FILEPATH=/' "$win/CMakeCache.txt" &&
+        build_windows "$log" && run_windows_tests "$log" && windows_ready=0
+    return "$windows_ready"
+}
+
+build_windows() {
+    limited 3600 cmake --build "$win" --parallel "$jobs" \
+        --target digit-tint hold_file start_closed wine_prefix >>"$1" 2>&1
+}
+
+# The native end-to-end tests against the .exe, with Wine's server and
+# services started first as the Windows preset starts them.
+run_windows_tests() {
+    local log=$1 status=0 wine
+    wine=$(sed -n 's/^DIGIT_TINT_WINE:FILEPATH=//p' "$win/CMakeCache.txt")
+    rm -rf "$scratch" && mkdir -p "$scratch"
+    cmake -P "$win/wine-server-up.cmake" >>"$log" 2>&1
+    limited 900 env TMPDIR="$scratch" DIGIT_TINT="$win/digit-tint.exe" DIGIT_TINT_EMULATOR="$wine" \
+        DIGIT_TINT_HOLD_FILE="$win/tests/hold_file.exe" \
+        DIGIT_TINT_START_CLOSED="$win/tests/start_closed.exe" WINEPREFIX="$win/wine-prefix" \
+        WINEDEBUG=-all "$bin/tests/e2e_tests" --gtest_brief=1 --gtest_fail_fast >>"$log" 2>&1 ||
+        status=1
     rm -rf "$scratch"
     return $status
 }
@@ -340,6 +394,11 @@ for i in "${chosen[@]}"; do
     n=$((n + 1))
     id=${ids[i]} file=${files[i]} log=$logs/${ids[i]}.log
     printf '[%3d/%d] %-28s ' "$n" "$count" "$id"
+    if [ "$file" = "$windows_file" ] && ! prepare_windows; then
+        outcome_of[i]=no-build
+        echo "did not build: no Windows build here ($logs/windows-unmutated.log)"
+        continue
+    fi
     mutated=$file
     substitute "$tree/$file" "${froms[i]}" "${tos[i]}"
     case $? in
@@ -356,12 +415,20 @@ for i in "${chosen[@]}"; do
         ;;
     esac
     show "$id" "$file" "${froms[i]}" "${tos[i]}" >"$log"
-    if ! build "$log"; then
+    builder=build tester=run_tests
+    [ "$file" = "$windows_file" ] && builder=build_windows tester=run_windows_tests
+    [[ $file == tools/host/* ]] && tester=run_host_tests
+    if ! $builder "$log"; then
         outcome_of[i]=no-build
         echo "did not build"
-    elif ! run_tests "$log"; then
+    elif ! $tester "$log"; then
         outcome_of[i]=killed
         echo "killed"
+    elif [ "$file" = "$windows_file" ] || [[ $file == tools/host/* ]]; then
+        # the guard runs the native tool alone
+        outcome_of[i]=${reasons[i]:+equivalent}
+        outcome_of[i]=${outcome_of[i]:-unexplained}
+        echo "survived${reasons[i]:+ (reason listed)}"
     else
         run_guard "$log"
         case $? in
@@ -388,4 +455,5 @@ for i in "${chosen[@]}"; do
 done
 # The copy ends as the working tree is, so that its build stays the unmutated one.
 build "$logs/unmutated.log"
+[ "$windows_ready" = 0 ] && build_windows "$logs/windows-unmutated.log"
 summary
