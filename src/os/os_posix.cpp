@@ -1,4 +1,5 @@
-// The operating system on POSIX systems.
+// The operating system on POSIX systems; a move over a name that stands
+// trades places with Linux's renameat2.
 #include "os/os.hpp"
 
 #include <cerrno>
@@ -95,21 +96,18 @@ bool remove_own_file(const char *name, Patience &) {
 
 namespace {
 
-// Where to stands already, from and to trade places in one step, so that an
-// entry swapped in under from after its check costs nothing under to: that
-// entry is traded back, and what stood under to is removed only once to holds
-// the file. Past nothing else is to removed, a directory never. -1 where the
-// system or the file system cannot trade, or nothing stands under to.
+// Where to stands already, from and to trade places in one step (Linux's
+// renameat2), so that an entry swapped in under from after its check costs
+// nothing under to: that entry is traded back, and what stood under to is
+// removed only once to holds the file. Past nothing else is to removed, a
+// directory never. -1 where the kernel or the file system cannot trade, or
+// nothing stands under to.
 int trade_places(const FileId &id, const char *from, const char *to) {
-#ifdef RENAME_EXCHANGE
     if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) != 0)
         return errno == ENOENT || errno == EINVAL || errno == ENOSYS ? -1 : 0;
     if (holds(to, id) && unlink(from) == 0) return 1;
     renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
     return 0;
-#else
-    return -1;
-#endif
 }
 
 } // namespace
