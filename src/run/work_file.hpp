@@ -5,16 +5,19 @@
 // The calling sequence:
 //
 //   1. create() makes the run's own file, empty, with the selection's
-//      permission bits, and clears the work name of a stale file (a run
-//      holding the lock also clears the own files of killed runs).
+//      permission bits, notes which file it is (OwnName::id), and clears
+//      the work name of a stale file (a run holding the lock also clears the
+//      own files of killed runs, first where every own name is taken).
 //   2. The result is written with stream::put and friends. An over-long
 //      selection found part way calls stream::restart_out and then
 //      write_overflow_line, so that the file holds that line alone.
 //   3. Exactly one of:
-//      - finish(): closes the file, every error checked, and renames it
-//        whole over the exchange file (hand_back) or to the work name. A
-//        complete result that cannot go over the exchange file is left under
-//        the work name; anything else that fails removes the file.
+//      - finish(): closes the file, every error checked, and moves it
+//        whole over the exchange file (hand_back) or to the work name, each
+//        move checked to move that very file. A complete result that cannot
+//        go over the exchange file is left under the work name, with a
+//        patience of its own; anything else that fails removes the file
+//        where its name still holds it.
 //      - discard(): after any failure, closes and removes the file.
 //
 // A run killed between 1 and 3 leaves its own file behind, under a name no
