@@ -113,12 +113,16 @@ int trade_places(const FileId &id, const char *from, const char *to) {
 } // namespace
 
 bool move_checked(const FileId &id, const char *from, const char *to, Patience &) {
-    if (!holds(from, id)) return false;
-    if (const int traded = trade_places(id, from, to); traded >= 0) return traded == 1;
-    if (std::rename(from, to) != 0) return false;
+    if (!holds(from, id) || std::rename(from, to) != 0) return false;
     if (holds(to, id)) return true;
     if (!name_exists(from)) std::rename(to, from);
     return false;
+}
+
+bool move_own_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
+    if (!holds(from, id)) return false;
+    if (const int traded = trade_places(id, from, to); traded >= 0) return traded == 1;
+    return move_checked(id, from, to, patience);
 }
 
 Entry entry_at(const char *name) {

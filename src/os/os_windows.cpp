@@ -283,6 +283,11 @@ bool move_checked(const FileId &id, const char *from, const char *to, Patience &
     return false;
 }
 
+// The rename by handle replaces to in one step already.
+bool move_own_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
+    return move_checked(id, from, to, patience);
+}
+
 Entry entry_at(const char *name) {
     wchar_t wide[MAX_PATH + 1];
     if (MultiByteToWideChar(CP_ACP, 0, name, -1, wide, MAX_PATH + 1) <= 1) return Entry::none;

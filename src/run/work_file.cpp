@@ -100,9 +100,9 @@ const char *finish(stream::TextOut &out, const OwnName &own, bool hand_back) {
         return exchange::work_name;
     }
     const char *place = hand_back ? exchange::exchange_name : exchange::work_name;
-    if (os::move_checked(own.id, own.text, place, patience)) return nullptr;
+    if (os::move_own_checked(own.id, own.text, place, patience)) return nullptr;
     os::Patience fallback;
-    if (!hand_back || !os::move_checked(own.id, own.text, exchange::work_name, fallback))
+    if (!hand_back || !os::move_own_checked(own.id, own.text, exchange::work_name, fallback))
         remove_own(own, fallback);
     return place;
 }
