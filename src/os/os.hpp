@@ -84,10 +84,12 @@ bool move_checked(const FileId &id, const char *from, const char *to, Patience &
 
 // As move_checked, for a file under a name of this run's own, which no other
 // run reads: on Linux, where something stands under to, the two trade places
-// in one step and what stood under to is removed only once to holds the
-// file, so that an entry swapped in for the own file costs to nothing. The
-// take-over cannot trade so: for a moment the file replaced would stand under
-// a step name, where another run would take it for the selection.
+// in one step and what stood under to is removed only once to holds a
+// regular file (the file, or the whole result of a run without the lock that
+// replaced it since), so that an entry swapped in for the own file costs to
+// nothing. The take-over cannot trade so: for a moment the file replaced
+// would stand under a step name, where another run would take it for the
+// selection.
 bool move_own_checked(const FileId &id, const char *from, const char *to, Patience &patience);
 
 // What stands under a name: nothing, a regular file, or anything else,

@@ -98,14 +98,19 @@ namespace {
 
 // Where to stands already, from and to trade places in one step (Linux's
 // renameat2), so that an entry swapped in under from after its check costs
-// nothing under to: that entry is traded back, and what stood under to is
-// removed only once to holds the file. Past nothing else is to removed, a
-// directory never. -1 where the kernel or the file system cannot trade, or
-// nothing stands under to.
-int trade_places(const FileId &id, const char *from, const char *to) {
+// nothing under to: an entry that is no regular file is traded back, and
+// what stood under to is removed only once to holds a regular file. That is
+// the file, or the whole result of a run without the lock that replaced it
+// a moment later, which the file must not undo. Past nothing else is to
+// removed, a directory never. -1 where the kernel or the file system cannot
+// trade, or nothing stands under to.
+int trade_places(const char *from, const char *to) {
     if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) != 0)
         return errno == ENOENT || errno == EINVAL || errno == ENOSYS ? -1 : 0;
-    if (holds(to, id) && unlink(from) == 0) return 1;
+    struct stat st;
+    const bool regular =
+        fstatat(AT_FDCWD, to, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    if (regular && unlink(from) == 0) return 1;
     renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
     return 0;
 }
@@ -121,7 +126,7 @@ bool move_checked(const FileId &id, const char *from, const char *to, Patience &
 
 bool move_own_checked(const FileId &id, const char *from, const char *to, Patience &patience) {
     if (!holds(from, id)) return false;
-    if (const int traded = trade_places(id, from, to); traded >= 0) return traded == 1;
+    if (const int traded = trade_places(from, to); traded >= 0) return traded == 1;
     return move_checked(id, from, to, patience);
 }
 
