@@ -109,7 +109,6 @@ bool write_outputs(const Options &options, const Exchange &exchange,
                      options.svg == "-" ? "the drawing" : options.svg.c_str(), left_out);
     return options.svg == "-" ? write_stdout(drawing, error)
                               : write_file(options.svg, drawing, error);
-    return true;
 }
 
 // The scratch directory of a run, removed at its end unless --keep named it.
